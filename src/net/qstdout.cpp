@@ -1,0 +1,10 @@
+#include "qstdout.h"
+
+#include <QTextStream>
+
+#include <cstdio>
+
+QTextStream& qStdOut() {
+    static QTextStream stream(stdout, QIODevice::ReadWrite);
+    return stream;
+}

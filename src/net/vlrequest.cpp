@@ -1,0 +1,339 @@
+#include "vlrequest.h"
+
+#include "net/qstdout.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace {
+
+const int defaultTransferTimeoutMs = 30000;
+// One exchange, its redirects included, never takes longer than this.
+const int exchangeLimitMs = 120000;
+const int maximumRedirects = 20;
+
+QByteArray utf8UpToNul(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    const int nul = bytes.indexOf('\0');
+    return nul < 0 ? bytes : bytes.left(nul);
+}
+
+QString textUpToNul(const QByteArray& bytes) {
+    const int nul = bytes.indexOf('\0');
+    return QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
+}
+
+QString seconds(int milliseconds) {
+    return QString::number(milliseconds / 1000.0);
+}
+
+} // namespace
+
+VLRequest::VLRequest(QNetworkProxy* proxy)
+    : url(std::make_unique<QUrl>())
+    , query(std::make_unique<QUrlQuery>())
+    , manager(std::make_unique<QNetworkAccessManager>())
+    , loop(new QEventLoop(this)) {
+    // Redirects are followed by exec() and download() themselves, under their own rules.
+    manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    QNetworkRequest::setTransferTimeout(defaultTransferTimeoutMs);
+    connect(manager.get(), &QNetworkAccessManager::finished, this, &VLRequest::requestFinished);
+    if (proxy)
+        setProxy(proxy);
+}
+
+VLRequest::~VLRequest() = default;
+
+void VLRequest::setRequestUrl(QString address) {
+    url->setUrl(address, QUrl::TolerantMode);
+}
+
+void VLRequest::addQueryItem(QString key, QString value) {
+    query->addQueryItem(key, value);
+}
+
+bool VLRequest::setMethod(QString name) {
+    if (name != QLatin1String("post") && name != QLatin1String("get") &&
+        name != QLatin1String("put"))
+        return false;
+    method = name;
+    return true;
+}
+
+void VLRequest::addHeader(QByteArray name, QByteArray value) {
+    setRawHeader(name, value);
+}
+
+void VLRequest::addHeader(QString name, QString value) {
+    addHeader(utf8UpToNul(name), utf8UpToNul(value));
+}
+
+void VLRequest::setProxy(QNetworkProxy* proxy) {
+    if (proxy)
+        manager->setProxy(*proxy);
+}
+
+void VLRequest::setTransferTimeout(int milliseconds) {
+    QNetworkRequest::setTransferTimeout(milliseconds);
+}
+
+void VLRequest::exec() {
+    url->setQuery(*query);
+    setUrl(*url);
+    if (!startExchange())
+        return;
+    methodCharger(*this);
+    followRedirects(std::nullopt);
+}
+
+void VLRequest::post(QByteArray body) {
+    const QNetworkRequest request = directRequest();
+    waitFor(manager->post(request, body));
+}
+
+void VLRequest::put(QByteArray body) {
+    const QNetworkRequest request = directRequest();
+    waitFor(manager->put(request, body));
+}
+
+void VLRequest::put(QIODevice* body) {
+    const QNetworkRequest request = directRequest();
+    waitFor(manager->put(request, body));
+}
+
+void VLRequest::deleteResource() {
+    const QNetworkRequest request = directRequest();
+    waitFor(manager->deleteResource(request));
+}
+
+void VLRequest::download(QString address) {
+    setUrl(QUrl(address, QUrl::TolerantMode));
+    if (!startExchange())
+        return;
+    methodCharger(*this);
+    followRedirects(std::nullopt);
+}
+
+void VLRequest::download(QString address, QString fileName) {
+    setUrl(QUrl(address, QUrl::TolerantMode));
+    if (!startExchange())
+        return;
+    methodCharger(*this, fileName);
+    followRedirects(fileName);
+}
+
+bool VLRequest::replyOK() {
+    return replyError == QNetworkReply::NoError;
+}
+
+QByteArray VLRequest::readReplyText() {
+    return replyText;
+}
+
+void VLRequest::printReplyError() {
+    qStdOut() << replyErrorString << Qt::endl;
+}
+
+void VLRequest::VLsetCookieJar(QNetworkCookieJar* jar) {
+    manager->setCookieJar(jar);
+}
+
+QJsonObject VLRequest::cookieToJSON() {
+    QJsonObject result;
+    const QList<QNetworkCookie> cookies =
+        manager->cookieJar()->cookiesForUrl(QUrl(replyUrl, QUrl::TolerantMode));
+    for (const QNetworkCookie& cookie : cookies) {
+        const QString value = textUpToNul(cookie.value());
+        result.insert(textUpToNul(cookie.name()), value.isEmpty() ? QJsonValue() : value);
+    }
+    return result;
+}
+
+bool VLRequest::cookieFromJSON(QJsonObject cookies) {
+    const QUrl target = replyUrl.isEmpty() ? *url : QUrl(replyUrl, QUrl::TolerantMode);
+    if (target.host().isEmpty())
+        return false;
+    QList<QNetworkCookie> imported;
+    for (auto member = cookies.constBegin(); member != cookies.constEnd(); ++member) {
+        if (!member.value().isString() && !member.value().isNull())
+            return false;
+        // No domain: the jar binds the cookie to the target's host alone.
+        QNetworkCookie cookie(member.key().toUtf8(), member.value().toString().toUtf8());
+        cookie.setPath(QStringLiteral("/"));
+        imported.append(cookie);
+    }
+    manager->cookieJar()->setCookiesFromUrl(imported, target);
+    return true;
+}
+
+void VLRequest::requestFinished(QNetworkReply* reply) {
+    if (downloadFile) {
+        doReadyRead();
+        downloadFile->close();
+        downloadFile.reset();
+    }
+    replyHeaders = reply->rawHeaderPairs();
+    replyText = reply->readAll();
+    replyError = reply->error();
+    replyErrorString = reply->errorString();
+    // Nothing else aborts a reply, so a cancelled one ran out of time.
+    if (replyError == QNetworkReply::OperationCanceledError) {
+        replyError = QNetworkReply::TimeoutError;
+        replyErrorString =
+            exchangeTimedOut ? QStringLiteral("The site did not finish answering within %1 seconds")
+                                   .arg(seconds(exchangeLimitMs))
+                             : QStringLiteral("The site did not answer within %1 seconds")
+                                   .arg(seconds(reply->request().transferTimeout()));
+    }
+    redirectTarget = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+    replyUrl = reply->url().toString();
+}
+
+void VLRequest::doDownloadProgress(qint64 avail, qint64 total) {
+    Q_UNUSED(avail)
+    Q_UNUSED(total)
+}
+
+void VLRequest::doReadyRead() {
+    if (downloadFile && downloadReply)
+        downloadFile->write(downloadReply->readAll());
+}
+
+void VLRequest::methodCharger(QNetworkRequest request) {
+    if (QNetworkReply* reply = issue(request))
+        waitFor(reply);
+}
+
+void VLRequest::methodCharger(QNetworkRequest request, QString fileName) {
+    // Opened afresh for every reply of a redirect chain, so the file ends with the last body only.
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::WriteOnly)) {
+        failWithoutSending(QNetworkReply::UnknownNetworkError,
+                           QStringLiteral("No request sent: cannot open \"%1\" for writing: %2")
+                               .arg(fileName, file->errorString()));
+        return;
+    }
+    downloadFile = std::move(file);
+    downloadReply = issue(request);
+    if (!downloadReply) {
+        downloadFile.reset();
+        return;
+    }
+    connect(downloadReply, &QNetworkReply::downloadProgress, this, &VLRequest::doDownloadProgress);
+    connect(downloadReply, &QNetworkReply::readyRead, this, &VLRequest::doReadyRead);
+    waitFor(downloadReply);
+}
+
+QNetworkReply* VLRequest::issue(QNetworkRequest request) {
+    if (method == QLatin1String("get"))
+        return manager->get(request);
+    if (method == QLatin1String("post")) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QByteArrayLiteral("application/x-www-form-urlencoded"));
+        return manager->post(request, query->query().toUtf8());
+    }
+    return nullptr;
+}
+
+void VLRequest::waitFor(QNetworkReply* reply) {
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, reply, [this, reply] {
+        exchangeTimedOut = true;
+        reply->abort();
+    });
+    deadline.start(static_cast<int>(qMax<qint64>(0, exchangeDeadline.remainingTime())));
+    connect(reply, &QNetworkReply::finished, loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop->exec(QEventLoop::AllEvents);
+    if (reply == downloadReply)
+        downloadReply = nullptr;
+    delete reply;
+}
+
+QNetworkRequest VLRequest::directRequest() {
+    url->setQuery(*query);
+    setUrl(*url);
+    exchangeDeadline.setRemainingTime(exchangeLimitMs);
+    exchangeTimedOut = false;
+    return *this;
+}
+
+bool VLRequest::startExchange() {
+    if (method != QLatin1String("get") && method != QLatin1String("post")) {
+        failWithoutSending(
+            QNetworkReply::ProtocolInvalidOperationError,
+            method.isEmpty()
+                ? QStringLiteral("No request sent: no method set (\"get\" or \"post\" is needed)")
+                : QStringLiteral("No request sent: the method \"%1\" issues no request here "
+                                 "(\"get\" or \"post\" is needed)")
+                      .arg(method));
+        return false;
+    }
+    exchangeDeadline.setRemainingTime(exchangeLimitMs);
+    exchangeTimedOut = false;
+    return true;
+}
+
+void VLRequest::followRedirects(const std::optional<QString>& fileName) {
+    for (int followed = 0; !redirectTarget.isNull(); ++followed) {
+        if (followed == maximumRedirects) {
+            fail(QNetworkReply::TooManyRedirectsError,
+                 QStringLiteral("More than %1 redirects: the site's redirect chain was not "
+                                "followed further")
+                     .arg(maximumRedirects));
+            return;
+        }
+        QUrl target = QUrl(replyUrl, QUrl::TolerantMode).resolved(redirectTarget.toUrl());
+        target.setUserInfo(QString());
+        target.setFragment(QString());
+        if (refuseRedirect(target))
+            return;
+        QNetworkRequest followUp(target);
+        followUp.setTransferTimeout(transferTimeout());
+        if (fileName)
+            methodCharger(followUp, *fileName);
+        else
+            methodCharger(followUp);
+    }
+}
+
+bool VLRequest::refuseRedirect(const QUrl& target) {
+    const QString scheme = target.scheme();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
+        fail(QNetworkReply::ProtocolUnknownError,
+             QStringLiteral("Redirect to \"%1\" refused: only http and https addresses are "
+                            "followed")
+                 .arg(target.toDisplayString()));
+        return true;
+    }
+    if (scheme == QLatin1String("http") &&
+        QUrl(replyUrl, QUrl::TolerantMode).scheme() == QLatin1String("https")) {
+        fail(QNetworkReply::InsecureRedirectError,
+             QStringLiteral("Redirect from https to http refused: \"%1\"")
+                 .arg(target.toDisplayString()));
+        return true;
+    }
+    return false;
+}
+
+void VLRequest::fail(int error, const QString& text) {
+    replyError = error;
+    replyErrorString = text;
+}
+
+void VLRequest::failWithoutSending(int error, const QString& text) {
+    replyText.clear();
+    replyHeaders.clear();
+    redirectTarget.clear();
+    fail(error, text);
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QJsonObject>
+#include <QList>
+#include <QNetworkRequest>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+class QEventLoop;
+class QFile;
+class QIODevice;
+class QNetworkAccessManager;
+class QNetworkCookieJar;
+class QNetworkProxy;
+class QNetworkReply;
+class QUrl;
+class QUrlQuery;
+
+// One synchronous HTTP exchange: configure, execute (the wait runs a nested event loop), then
+// read the record of the last finished reply. Failures are recorded, never thrown.
+class VLRequest : public QObject, private QNetworkRequest {
+    Q_OBJECT
+    Q_DISABLE_COPY(VLRequest)
+
+public:
+    explicit VLRequest(QNetworkProxy* proxy);
+    ~VLRequest() override;
+
+    void setRequestUrl(QString address);
+    void addQueryItem(QString key, QString value);
+    bool setMethod(QString name);
+    void addHeader(QByteArray name, QByteArray value);
+    void addHeader(QString name, QString value);
+    void setProxy(QNetworkProxy* proxy);
+    // How long the site may stay silent before a request fails.
+    void setTransferTimeout(int milliseconds);
+
+    void exec();
+    void post(QByteArray body);
+    void put(QByteArray body);
+    void put(QIODevice* body);
+    void deleteResource();
+    void download(QString address);
+    void download(QString address, QString fileName);
+
+    bool replyOK();
+    QByteArray readReplyText();
+    void printReplyError();
+
+    void VLsetCookieJar(QNetworkCookieJar* jar);
+    QJsonObject cookieToJSON();
+    bool cookieFromJSON(QJsonObject cookies);
+
+private slots:
+    void requestFinished(QNetworkReply* reply);
+    void doDownloadProgress(qint64 avail, qint64 total);
+    void doReadyRead();
+
+private:
+    void methodCharger(QNetworkRequest request);
+    void methodCharger(QNetworkRequest request, QString fileName);
+    QNetworkReply* issue(QNetworkRequest request);
+    void waitFor(QNetworkReply* reply);
+    QNetworkRequest directRequest();
+    bool startExchange();
+    void followRedirects(const std::optional<QString>& fileName);
+    bool refuseRedirect(const QUrl& target);
+    void fail(int error, const QString& text);
+    void failWithoutSending(int error, const QString& text);
+
+    std::unique_ptr<QUrl> url;
+    std::unique_ptr<QUrlQuery> query;
+    std::unique_ptr<QNetworkAccessManager> manager;
+    QString method;
+    QEventLoop* loop;
+    std::unique_ptr<QFile> downloadFile;
+    QNetworkReply* downloadReply = nullptr;
+
+public:
+    QByteArray replyText;
+
+private:
+    QVariant redirectTarget;
+    QString replyUrl;
+    int replyError = 0;
+
+public:
+    QString replyErrorString;
+
+private:
+    QList<QPair<QByteArray, QByteArray>> replyHeaders;
+
+    QDeadlineTimer exchangeDeadline;
+    bool exchangeTimedOut = false;
+};
