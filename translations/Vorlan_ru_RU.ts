@@ -1,4 +1,126 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
+<context>
+    <name>ConversationDialog</name>
+    <message>
+        <source>Close conversation</source>
+        <translation>Закрыть звонок</translation>
+    </message>
+    <message>
+        <source>Conversation</source>
+        <translation>Звонок</translation>
+    </message>
+    <message>
+        <source>Describe call result</source>
+        <translation>Опишите результат звонка</translation>
+    </message>
+    <message>
+        <source>Name: </source>
+        <translation>Имя:</translation>
+    </message>
+    <message>
+        <source>Phone: </source>
+        <translation>Телефон:</translation>
+    </message>
+    <message>
+        <source>The site did not accept the result. You can send it again.</source>
+        <translation>Сайт не принял результат. Вы можете отправить его ещё раз.</translation>
+    </message>
+</context>
+<context>
+    <name>FileSelectField</name>
+    <message>
+        <source>Please choose a file</source>
+        <translation>Выберите файл</translation>
+    </message>
+    <message>
+        <source>Select file</source>
+        <translation>Выбор файла</translation>
+    </message>
+</context>
+<context>
+    <name>OperatorID</name>
+    <message>
+        <source>Operator ID</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Critical</source>
+        <translation>Критично</translation>
+    </message>
+    <message>
+        <source>Error occured when registering operator workplace</source>
+        <translation>Произошла ошибка в процессе регистрации рабочего места оператора</translation>
+    </message>
+    <message>
+        <source>Server error</source>
+        <translation>Ошибка сервера</translation>
+    </message>
+</context>
+<context>
+    <name>WorkplaceRegistration</name>
+    <message>
+        <source>Enter you Vorlan Server password</source>
+        <translation>Введите пароль от Vorlan сервера</translation>
+    </message>
+    <message>
+        <source>Enter your site URL (i.e. http://www.example.com)</source>
+        <translation>Введите URL вашего сайта (например http://www.example.com)</translation>
+    </message>
+    <message>
+        <source>Enter your workplace description (need for register on your Vorlan server)</source>
+        <translation>Введите описание/название рабочего места 
+(требуется для регистрации на вашем Vorlan сервере)</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Зарегистрировать</translation>
+    </message>
+    <message>
+        <source>Workplace registration</source>
+        <translation>Регистрация рабочего места</translation>
+    </message>
+</context>
+<context>
+    <name>about</name>
+    <message>
+        <source>API v1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Vorlan</source>
+        <translation>О программе</translation>
+    </message>
+</context>
+<context>
+    <name>strings</name>
+    <message>
+        <source>About...</source>
+        <translation>О программе...</translation>
+    </message>
+    <message>
+        <source>Application</source>
+        <translation>Приложение</translation>
+    </message>
+    <message>
+        <source>Get data</source>
+        <translation>Получить данные</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Помощь</translation>
+    </message>
+    <message>
+        <source>Quit application</source>
+        <translation>Закрыть программу</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Сервер</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,139 @@
+import QtQuick 2.5
+import QtQuick.Controls 1.4
+import QtQuick.Layouts 1.0
+import QtQuick.Window 2.2
+
+Window {
+    id: conversationDialog
+    objectName: "conversationDialog"
+    visible: true
+    width: 400
+    height: 300
+    minimumWidth: 400
+    minimumHeight: 300
+    maximumWidth: 400
+    maximumHeight: 300
+    title: qsTr("Conversation")
+    flags: Qt.Dialog
+    modality: Qt.ApplicationModal
+    color: "#eeeef5"
+
+    function fillDialog(par) {
+        nameCaller.text = par.name
+        phoneCaller.text = par.phone
+    }
+
+    // The typed result is kept until the site confirms it, so an unconfirmed close never loses it.
+    function sendResult() {
+        if (resultText.text.length <= 3)
+            return
+        notAcceptedNotice.visible = false
+        if (GUI.closeConversationSendResult(resultText.text))
+            conversationDialog.close()
+        else
+            notAcceptedNotice.visible = true
+    }
+
+    Item {
+        anchors.fill: parent
+
+        Item {
+            id: nameRow
+            anchors.left: parent.left
+            anchors.leftMargin: 20
+            anchors.top: parent.top
+            anchors.topMargin: 20
+            height: 10
+
+            Text {
+                id: nameLabel
+                text: qsTr("Name: ")
+                font.bold: true
+            }
+            Text {
+                id: nameCaller
+                objectName: "nameCaller"
+                text: "Jhon"
+                anchors.left: nameLabel.right
+                anchors.leftMargin: 10
+            }
+        }
+
+        Item {
+            id: phoneRow
+            anchors.left: parent.left
+            anchors.leftMargin: 20
+            anchors.top: nameRow.bottom
+            anchors.topMargin: 20
+            height: 10
+
+            Text {
+                id: phoneLabel
+                text: qsTr("Phone: ")
+                font.bold: true
+            }
+            Text {
+                id: phoneCaller
+                objectName: "phoneCaller"
+                text: "12343535"
+                anchors.left: phoneLabel.right
+                anchors.leftMargin: 10
+            }
+        }
+
+        Item {
+            id: resultBlock
+            anchors.left: parent.left
+            anchors.leftMargin: 20
+            anchors.top: phoneRow.bottom
+            anchors.topMargin: 30
+
+            Text {
+                id: resultLabel
+                text: qsTr("Describe call result")
+            }
+            TextArea {
+                id: resultText
+                objectName: "resultText"
+                anchors.top: resultLabel.bottom
+                anchors.topMargin: 10
+                anchors.left: resultLabel.left
+                width: 360
+                height: 140
+                focus: true
+                onTextChanged: notAcceptedNotice.visible = false
+            }
+        }
+
+        Text {
+            id: notAcceptedNotice
+            objectName: "notAcceptedNotice"
+            anchors.left: parent.left
+            anchors.leftMargin: 20
+            anchors.right: buttonRow.left
+            anchors.rightMargin: 10
+            anchors.verticalCenter: buttonRow.verticalCenter
+            visible: false
+            color: "#b00000"
+            font.pixelSize: 11
+            wrapMode: Text.WordWrap
+            text: qsTr("The site did not accept the result. You can send it again.")
+        }
+
+        Row {
+            id: buttonRow
+            anchors.right: parent.right
+            anchors.rightMargin: 20
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 10
+            spacing: 10
+
+            Button {
+                id: closeButton
+                objectName: "closeButton"
+                text: qsTr("Close conversation")
+                onClicked: conversationDialog.sendResult()
+            }
+        }
+    }
+}

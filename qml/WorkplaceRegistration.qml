@@ -1,0 +1,80 @@
+import QtQuick 2.5
+import QtQuick.Layouts 1.0
+import QtQuick.Controls 1.4
+import QtQuick.Window 2.2
+
+Window {
+    id: workplaceRegistration
+    objectName: "workplaceRegistration"
+    visible: true
+    width: 600
+    height: 500
+    minimumWidth: 600
+    minimumHeight: 500
+    maximumWidth: 600
+    maximumHeight: 500
+    title: qsTr("Workplace registration")
+
+    // Only the first empty field is marked, so the operator fixes one thing at a time.
+    function register() {
+        if (siteUrl.inputText === "") {
+            siteUrl.wrongValue = true
+            return
+        }
+        if (workplaseName.inputText === "") {
+            workplaseName.wrongValue = true
+            return
+        }
+        if (vorlanSrvPasswd.inputText === "") {
+            vorlanSrvPasswd.wrongValue = true
+            return
+        }
+        // The call is synchronous but serves events while it waits: a disabled button keeps a
+        // second press from starting a second registration with another identifier.
+        registerButton.enabled = false
+        GUI.registerWorkplace(workplaseName.inputText, siteUrl.inputText, vorlanSrvPasswd.inputText)
+        registerButton.enabled = true
+    }
+
+    Component.onCompleted: siteUrl.fieldId.forceActiveFocus()
+
+    Column {
+        id: fields
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: parent.top
+        anchors.topMargin: 80
+        spacing: 20
+
+        LabeledTextInput {
+            id: siteUrl
+            objectName: "siteUrl"
+            width: 330
+            label: qsTr("Enter your site URL (i.e. http://www.example.com)")
+        }
+
+        LabeledTextInput {
+            id: workplaseName
+            objectName: "workplaseName"
+            width: 330
+            label: qsTr("Enter your workplace description (need for register on your Vorlan server)")
+        }
+
+        LabeledTextInput {
+            id: vorlanSrvPasswd
+            objectName: "vorlanSrvPasswd"
+            width: 330
+            label: qsTr("Enter you Vorlan Server password")
+            isPassword: true
+        }
+    }
+
+    Button {
+        id: registerButton
+        objectName: "registerButton"
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: fields.bottom
+        anchors.topMargin: 40
+        text: qsTr("Register")
+        onClicked: workplaceRegistration.register()
+    }
+}
