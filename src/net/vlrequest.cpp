@@ -182,7 +182,8 @@ void VLRequest::requestFinished(QNetworkReply* reply) {
         downloadFile.reset();
     }
     replyHeaders = reply->rawHeaderPairs();
-    replyText = reply->readAll();
+    // An aborted reply is closed and has nothing left to read.
+    replyText = reply->isOpen() ? reply->readAll() : QByteArray();
     replyError = reply->error();
     replyErrorString = reply->errorString();
     // Nothing else aborts a reply, so a cancelled one ran out of time.
@@ -204,7 +205,7 @@ void VLRequest::doDownloadProgress(qint64 avail, qint64 total) {
 }
 
 void VLRequest::doReadyRead() {
-    if (downloadFile && downloadReply)
+    if (downloadFile && downloadReply && downloadReply->isOpen())
         downloadFile->write(downloadReply->readAll());
 }
 
