@@ -1,0 +1,63 @@
+#pragma once
+
+#include "gui/calltable.h"
+
+#include <QJsonObject>
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QSystemTrayIcon>
+#include <QVariant>
+
+class QTimer;
+
+// The controller: the one object of ours that the QML documents see, as "GUI". It holds the
+// running client's state, polls the site, and drives the main-window document by name.
+class GUI : public QQuickItem {
+    Q_OBJECT
+    Q_DISABLE_COPY(GUI)
+
+public:
+    GUI();
+
+    void init();
+    void raiseWindow();
+    void rebuildList();
+
+    void setProgramPath(const QString& path) { programPath = path; }
+    QQmlApplicationEngine& documentEngine() { return engine; }
+
+public slots:
+    void getDataFromServer();
+    void trayIconActivated(QSystemTrayIcon::ActivationReason);
+
+public:
+    Q_INVOKABLE void closeConversation(QString id);
+    // True exactly when the site confirmed the close; the dialog keeps the text otherwise.
+    Q_INVOKABLE bool closeConversationSendResult(QString result);
+    Q_INVOKABLE void startConversation(QString id);
+    Q_INVOKABLE void exitProgramm();
+    Q_INVOKABLE void launchURL(QString url);
+    Q_INVOKABLE void registerWorkplace(QString wsName, QString url, QString pass);
+
+private:
+    // Calls a function of a document by name; a call that cannot be made has no effect.
+    static void invokeDocument(QObject* target, const char* function, QVariant& result,
+                               const QVariantList& arguments = {});
+    void showTrayIcon();
+    void showServerError(const QString& description);
+    QJsonObject recordFor(const QString& id) const;
+
+    QQmlApplicationEngine engine;
+    QObject* rootObject = nullptr;
+    QString programPath;
+    QString serverUrl;
+    QString operatorID;
+    CallTable calls;
+    QTimer* pollTimer = nullptr;
+    QString currentCallID;
+    QSystemTrayIcon* trayIcon = nullptr;
+
+    // The record of the call as the operator took it, for when a poll removes it meanwhile.
+    QJsonObject takenCall;
+    bool serverErrorOpen = false;
+};

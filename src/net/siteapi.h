@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QJsonDocument>
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+// The rules every exchange with the site's scripts under "/vorlan/" follows.
+namespace SiteApi {
+
+using Fields = QVector<QPair<QString, QString>>;
+
+struct Reply {
+    bool ok = false;
+    QString errorString;
+    QString text;
+};
+
+// Posts `fields` (then "apiVer" = "1") to `siteAddress` + "/vorlan/" + `script` and waits.
+// A failed exchange is written as one line to standard output.
+Reply post(const QString& siteAddress, const QString& script, const Fields& fields);
+
+// The reply body as text: UTF-8 up to the first zero byte.
+QString replyText(const QByteArray& body);
+// Whether the text carries the site's failure envelope ({"result" written without blanks).
+bool isEnvelope(const QString& text);
+// The text parsed as JSON; anything unparsable is an empty document.
+QJsonDocument parse(const QString& text);
+// "result" of the reply object read as a JSON string (empty if it is not one).
+QString resultText(const QString& text);
+// "result" of the reply object read as a whole number (0 if it is not one).
+int resultNumber(const QString& text);
+// "descr" of the reply object as text.
+QString description(const QString& text);
+
+} // namespace SiteApi
