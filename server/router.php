@@ -4,7 +4,8 @@
 // It keeps the same folders private that the .htaccess files close on a web server.
 
 $root = realpath($_SERVER['DOCUMENT_ROOT']);
-$path = rawurldecode((string) parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH));
+// Not parse_url: it reads a path starting with // as a host name.
+$path = rawurldecode(strtok($_SERVER['REQUEST_URI'], '?'));
 $target = realpath($root . '/' . ltrim($path, '/'));
 $private = $target !== false && preg_match('#^/(lib|tools|data)(/|$)#', substr($target, strlen($root))) === 1;
 $isDatabase = $target !== false && $target === realpath((string) getenv('VORLAN_DB'));

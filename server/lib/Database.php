@@ -1,6 +1,6 @@
 <?php
 
-if (get_included_files()[0] === __FILE__) {
+if (realpath((string) ($_SERVER['SCRIPT_FILENAME'] ?? '')) === __FILE__) {
     http_response_code(404);
     exit;
 }

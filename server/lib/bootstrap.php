@@ -1,7 +1,7 @@
 <?php
 // Shared start of every page, API script and command-line tool.
 
-if (get_included_files()[0] === __FILE__) {
+if (realpath((string) ($_SERVER['SCRIPT_FILENAME'] ?? '')) === __FILE__) {
     http_response_code(404);
     exit;
 }

@@ -1,38 +1,45 @@
 # Starts and stops the reference site on a free loopback port; meant to be sourced.
 #
-#   site_start <dbfile>   starts `php -S` on 127.0.0.1 with VORLAN_DB=<dbfile> (and the caller's
-#                         VORLAN_SITE_PASSWORD, if set); exports SITE_URL (no trailing slash),
-#                         SITE_PID and SITE_LOG (the server's log, <dbfile>.log)
-#   site_stop             stops the site started last
+#   site_start <dbfile> [<logfile>]
+#       starts `php -S` on 127.0.0.1 with VORLAN_DB=<dbfile> and the caller's
+#       VORLAN_SITE_PASSWORD, if set; the log goes to <logfile> (default <dbfile>.log).
+#       Exports SITE_URL (http://127.0.0.1:PORT, no trailing slash), SITE_PID and SITE_LOG.
+#       With SITE_PLAIN=1 the server runs without server/router.php, exactly as the README's
+#       plain command does.
+#   site_stop [<pid>]
+#       stops the site with that pid, by default the one started last.
 
 SITE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../server" && pwd)
 
 site_start() {
-    local db=$1 port attempt
+    local db=$1 log=${2:-$1.log} port attempt
+    local router=("$SITE_ROOT/router.php")
     [ -n "$db" ] || { echo "site_start: no database file given" >&2; return 2; }
-    SITE_LOG=$db.log
+    [ "${SITE_PLAIN:-0}" = 1 ] && router=()
     for attempt in $(seq 1 20); do
         port=$((20000 + RANDOM % 20001))
-        VORLAN_DB=$db php -S "127.0.0.1:$port" -t "$SITE_ROOT" "$SITE_ROOT/router.php" >"$SITE_LOG" 2>&1 &
+        VORLAN_DB=$db php -S "127.0.0.1:$port" -t "$SITE_ROOT" "${router[@]}" >"$log" 2>&1 &
         SITE_PID=$!
-        # The server announces a successful bind in its log; a busy port makes it exit instead.
+        # The server announces a successful bind in its log; on a busy port it exits instead.
         while kill -0 "$SITE_PID" 2>/dev/null; do
-            if grep -q "Development Server (http://127.0.0.1:$port) started" "$SITE_LOG"; then
-                export SITE_URL="http://127.0.0.1:$port" SITE_PID SITE_LOG
+            if grep -qs "Development Server (http://127.0.0.1:$port) started" "$log"; then
+                export SITE_URL="http://127.0.0.1:$port" SITE_PID SITE_LOG=$log
                 return 0
             fi
             sleep 0.05
         done
         wait "$SITE_PID" 2>/dev/null
     done
-    echo "site_start: no free port found; last log:" >&2
-    cat "$SITE_LOG" >&2
+    echo "site_start: could not start the site; its last log:" >&2
+    cat "$log" >&2
     return 1
 }
 
 site_stop() {
-    [ -n "$SITE_PID" ] || return 0
-    kill "$SITE_PID" 2>/dev/null
-    wait "$SITE_PID" 2>/dev/null
-    unset SITE_PID SITE_URL
+    local pid=${1:-${SITE_PID:-}}
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    [ "$pid" = "${SITE_PID:-}" ] && unset SITE_PID SITE_URL
+    return 0
 }
