@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantList>
+
+// Stands in for the controller under its context-property name "GUI": every operation a document
+// may call is recorded, with its arguments, in the order it arrived.
+class FakeGui final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY(FakeGui)
+    Q_PROPERTY(QVariantList calls READ calls NOTIFY callsChanged)
+    Q_PROPERTY(bool sendResultAnswer READ sendResultAnswer WRITE setSendResultAnswer)
+
+public:
+    explicit FakeGui(QObject* parent = nullptr);
+
+    QVariantList calls() const;
+    bool sendResultAnswer() const;
+    void setSendResultAnswer(bool answer);
+
+    // Forgets the recorded calls and the watched object, and answers true again.
+    Q_INVOKABLE void reset();
+    // Each registerWorkplace call also records the "enabled" state that the descendant of
+    // `root` named `objectName` has while the call runs.
+    Q_INVOKABLE void watchDuringRegistration(QObject* root, const QString& objectName);
+
+    Q_INVOKABLE void closeConversation(const QString& id);
+    Q_INVOKABLE bool closeConversationSendResult(const QString& result);
+    Q_INVOKABLE void startConversation(const QString& id);
+    Q_INVOKABLE void exitProgramm();
+    Q_INVOKABLE void launchURL(const QString& url);
+    Q_INVOKABLE void registerWorkplace(const QString& wsName, const QString& url,
+                                       const QString& pass);
+
+public slots:
+    void getDataFromServer();
+
+signals:
+    void callsChanged();
+
+private:
+    void record(const QString& name, const QVariantList& args, const QVariantMap& extra = {});
+    QObject* watchedObject() const;
+
+    QVariantList m_calls;
+    bool m_sendResultAnswer = true;
+    QPointer<QObject> m_watchRoot;
+    QString m_watchName;
+};
