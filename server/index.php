@@ -74,14 +74,14 @@ header('Content-Type: text/html; charset=utf-8');
 <form method="post" action="" novalidate>
     <label for="name">Your name</label>
     <input id="name" name="name" type="text" autocomplete="name" maxlength="<?= CallRequest::MAX_NAME ?>"
-           value="<?= h($name) ?>" aria-invalid="<?= isset($errors['name']) ? 'true' : 'false' ?>" required>
+           value="<?= h($name) ?>" <?= isset($errors['name']) ? 'aria-invalid="true" aria-describedby="name-error"' : '' ?> required>
 <?php if (isset($errors['name'])): ?>
     <p class="error" id="name-error"><?= h($errors['name']) ?></p>
 <?php endif; ?>
     <label for="phone">Phone number</label>
     <input id="phone" name="phone" type="tel" autocomplete="tel" maxlength="<?= CallRequest::MAX_PHONE ?>"
            placeholder="+7 900 000-00-00" value="<?= h($phone) ?>"
-           aria-invalid="<?= isset($errors['phone']) ? 'true' : 'false' ?>" required>
+           <?= isset($errors['phone']) ? 'aria-invalid="true" aria-describedby="phone-error"' : '' ?> required>
 <?php if (isset($errors['phone'])): ?>
     <p class="error" id="phone-error"><?= h($errors['phone']) ?></p>
 <?php endif; ?>
