@@ -110,6 +110,22 @@ TestCase {
         tryCompare(dialog, "visible", false)
     }
 
+    function test_keyboardOnly() {
+        var dialog = createDialog()
+        dialog.requestActivate()
+        tryCompare(dialog, "active", true)
+        tryCompare(item(dialog, "resultText"), "activeFocus", true)
+        keyClick(Qt.Key_O)
+        keyClick(Qt.Key_K)
+        keyClick(Qt.Key_Return)
+        keyClick(Qt.Key_Period)
+        keyClick(Qt.Key_Tab)
+        verify(item(dialog, "closeButton").activeFocus)
+        keyClick(Qt.Key_Space)
+        compare(sentResults(), ["ok\n."])
+        tryCompare(dialog, "visible", false)
+    }
+
     function test_notResizableAndModal() {
         var dialog = createDialog()
         compare(Qt.size(dialog.width, dialog.height), Qt.size(400, 300))
