@@ -47,13 +47,5 @@ Item {
             verify(input.fieldId.displayText !== "s3%")
             compare(input.fieldId.displayText.length, 3)
         }
-
-        function test_plainFieldEchoesAndSetInputText() {
-            var input = createInput({ label: "Name", width: 300 })
-            input.setInputText("Desk 4")
-            compare(input.inputText, "Desk 4")
-            compare(input.fieldId.displayText, "Desk 4")
-            compare(input.fieldId.width, 300)
-        }
     }
 }

@@ -40,11 +40,4 @@ TestCase {
         compare(GUI.calls.length, 0)
         compare(nameField.text, "Edited")
     }
-
-    function test_notResizable() {
-        var dialog = createDialog()
-        compare(Qt.size(dialog.minimumWidth, dialog.minimumHeight), Qt.size(400, 300))
-        compare(Qt.size(dialog.maximumWidth, dialog.maximumHeight), Qt.size(400, 300))
-        compare(dialog.modality, Qt.ApplicationModal)
-    }
 }

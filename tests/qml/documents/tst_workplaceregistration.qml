@@ -94,13 +94,6 @@ TestCase {
         compare(GUI.calls.length, 2)
     }
 
-    function test_passwordMasked() {
-        var form = createForm()
-        compare(item(form, "vorlanSrvPasswd").fieldId.echoMode, TextInput.Password)
-        compare(item(form, "siteUrl").fieldId.echoMode, TextInput.Normal)
-        compare(item(form, "workplaseName").fieldId.echoMode, TextInput.Normal)
-    }
-
     function test_keyboardOrder() {
         var form = createForm()
         // Key events go to the focus window.
