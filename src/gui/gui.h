@@ -40,6 +40,8 @@ public:
     Q_INVOKABLE void registerWorkplace(QString wsName, QString url, QString pass);
 
 private:
+    friend class TestGui;
+
     // Calls a function of a document by name; a call that cannot be made has no effect.
     static void invokeDocument(QObject* target, const char* function, QVariant& result,
                                const QVariantList& arguments = {});

@@ -1,0 +1,635 @@
+#include "gui/gui.h"
+#include "messageboxwatcher.h"
+#include "testhttpserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJSValue>
+#include <QJsonDocument>
+#include <QQmlContext>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using Response = TestHttpServer::Response;
+using Fields = QList<QPair<QString, QString>>;
+
+// The controller driven through a recording main-window document, against a loopback site.
+class TestGui : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void init_readsDocumentOnceThenPollsAtOnce();
+    void init_tooltipShowsSiteAddress_data();
+    void init_tooltipShowsSiteAddress();
+    void documentWithoutContract_pollsAndRaisesWithoutEffect();
+
+    void trayActivation_data();
+    void trayActivation();
+    void raiseWindow_data();
+    void raiseWindow();
+
+    void poll_mergesReplies_data();
+    void poll_mergesReplies();
+    void poll_envelopeKeepsTable_data();
+    void poll_envelopeKeepsTable();
+    void poll_transportFailureChangesNothing();
+    void poll_serverErrorStormOpensOneBox();
+
+    void take_readsResultAsString_data();
+    void take_readsResultAsString();
+    void take_transportFailureNoPoll();
+    void take_callRemovedDuringWaitShowsTakenRecord();
+    void closeConversation_unknownIdHasOnlyItsId();
+
+    void close_readsResultAsNumber_data();
+    void close_readsResultAsNumber();
+    void close_sendsCommentWithLineBreaks();
+    void close_withoutCallSendsEmptyId();
+    void close_transportFailureKeepsCall();
+
+    void register_sendsFieldsAndFreshIdentifiers();
+    void register_successStoresAndRestarts();
+    void register_failuresShowCriticalAndStoreNothing_data();
+    void register_failuresShowCriticalAndStoreNothing();
+
+private:
+    void start(const QVariantMap& settings = {}, const QByteArray& document = recordingDocument());
+    void startWithCalls(const QByteArray& list);
+    static QByteArray recordingDocument();
+    QStringList log() const;
+    QStringList logSinceLastClear() const;
+    QStringList appendedIds() const;
+    void clearLog();
+    QList<TestHttpServer::Request> requestsTo(const QByteArray& path) const;
+    QString confPath() const { return QDir::homePath() + QStringLiteral("/.vorlan/vorlan.conf"); }
+
+    std::unique_ptr<TestHttpServer> site;
+    std::unique_ptr<GUI> gui;
+    QObject* document = nullptr;
+};
+
+QByteArray TestGui::recordingDocument() {
+    QFile file(QStringLiteral(RECORDING_DOCUMENT));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+void TestGui::init() {
+    site = std::make_unique<TestHttpServer>();
+    QVERIFY(site->listen());
+    site->route("/vorlan/get.php", Response::json("[]"));
+    QDir(QDir::homePath() + QStringLiteral("/.vorlan")).removeRecursively();
+}
+
+void TestGui::cleanup() {
+    gui.reset();
+    document = nullptr;
+    site.reset();
+}
+
+void TestGui::start(const QVariantMap& settings, const QByteArray& text) {
+    QVariantMap merged{{QStringLiteral("server"), site->baseUrl()},
+                       {QStringLiteral("operatorID"), QStringLiteral("{op-1}")},
+                       {QStringLiteral("visible"), true}};
+    for (auto it = settings.begin(); it != settings.end(); ++it) {
+        merged.insert(it.key(), it.value());
+    }
+    gui = std::make_unique<GUI>();
+    gui->documentEngine().rootContext()->setContextProperty(QStringLiteral("testSettings"), merged);
+    gui->documentEngine().loadData(text, QUrl());
+    document = gui->documentEngine().rootObjects().value(0);
+    gui->init();
+}
+
+void TestGui::startWithCalls(const QByteArray& list) {
+    site->enqueue("/vorlan/get.php", Response::json(list));
+    start();
+    clearLog();
+    site->clearRequests();
+}
+
+QStringList TestGui::log() const {
+    QVariant value = document->property("log");
+    if (value.userType() == qMetaTypeId<QJSValue>()) {
+        value = value.value<QJSValue>().toVariant();
+    }
+    return value.toStringList();
+}
+
+QStringList TestGui::logSinceLastClear() const {
+    const QStringList entries = log();
+    const int last = entries.lastIndexOf(QStringLiteral("clearList"));
+    return last < 0 ? QStringList() : entries.mid(last + 1);
+}
+
+QStringList TestGui::appendedIds() const {
+    QStringList ids;
+    for (const QString& entry : logSinceLastClear()) {
+        if (entry.startsWith(QLatin1String("appendElement "))) {
+            ids << QJsonDocument::fromJson(entry.mid(14).toUtf8())
+                       .object()
+                       .value(QLatin1String("callID"))
+                       .toString();
+        }
+    }
+    return ids;
+}
+
+void TestGui::clearLog() {
+    document->setProperty("log", QVariantList());
+}
+
+QList<TestHttpServer::Request> TestGui::requestsTo(const QByteArray& path) const {
+    QList<TestHttpServer::Request> matching;
+    for (const auto& request : site->requests()) {
+        if (request.path == path) {
+            matching << request;
+        }
+    }
+    return matching;
+}
+
+void TestGui::init_readsDocumentOnceThenPollsAtOnce() {
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"1"}])"));
+    start();
+
+    QCOMPARE(log().mid(0, 3), (QStringList{"getServer", "getOperatorID", "clearList"}));
+    QCOMPARE(log().count(QStringLiteral("getServer")), 1);
+    QCOMPARE(site->requestCount(), 1);
+    const auto poll = site->requests().first();
+    QCOMPARE(poll.method, QByteArray("POST"));
+    QCOMPARE(poll.path, QByteArray("/vorlan/get.php"));
+    const Fields fields{{"type", "2"}, {"operator", "{op-1}"}, {"apiVer", "1"}};
+    QCOMPARE(poll.queryFields(), fields);
+    QCOMPARE(poll.formFields(), fields);
+
+    QVERIFY(gui->pollTimer->isActive());
+    QVERIFY(!gui->pollTimer->isSingleShot());
+    QCOMPARE(gui->pollTimer->interval(), 60000);
+    QVERIFY(gui->trayIcon->isVisible());
+}
+
+void TestGui::init_tooltipShowsSiteAddress_data() {
+    QTest::addColumn<QVariant>("server");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("address") << QVariant(QStringLiteral("http://calls.example"))
+                             << "Vorlan - http://calls.example";
+    QTest::newRow("number becomes its decimal text") << QVariant(42) << "Vorlan - 42";
+    QTest::newRow("empty") << QVariant(QString()) << "Vorlan - ";
+}
+
+void TestGui::init_tooltipShowsSiteAddress() {
+    QFETCH(QVariant, server);
+    QFETCH(QString, tooltip);
+    start({{QStringLiteral("server"), server}});
+    QCOMPARE(gui->trayIcon->toolTip(), tooltip);
+}
+
+void TestGui::documentWithoutContract_pollsAndRaisesWithoutEffect() {
+    // Only the two getters: no window functions, no caller list.
+    const QByteArray bare = "import QtQuick 2.5\nItem {\n"
+                            "  function getServer() { return testSettings.server }\n"
+                            "  function getOperatorID() { return 'op' }\n}\n";
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"1"}])"));
+    start({}, bare);
+    QCOMPARE(site->requestCount(), 1);
+    gui->trayIconActivated(QSystemTrayIcon::Trigger);
+    gui->getDataFromServer();
+    QCOMPARE(site->requestCount(), 2);
+    QCOMPARE(gui->calls.keys(), QStringList{"1"});
+
+    // A document that failed to load: nothing to read, the polls still run.
+    gui.reset();
+    start({}, "this is not QML");
+    QVERIFY(!gui->rootObject);
+    QCOMPARE(gui->trayIcon->toolTip(), QStringLiteral("Vorlan - "));
+    QVERIFY(gui->pollTimer->isActive());
+}
+
+void TestGui::trayActivation_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList nothing;
+    QTest::newRow("click on shown hides")
+        << int(QSystemTrayIcon::Trigger) << true << QStringList{"isVisible", "hideWindow"};
+    QTest::newRow("click on hidden shows, no raise")
+        << int(QSystemTrayIcon::Trigger) << false << QStringList{"isVisible", "showWindow"};
+    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << true << nothing;
+    QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false << nothing;
+    QTest::newRow("context") << int(QSystemTrayIcon::Context) << true << nothing;
+    QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << true << nothing;
+}
+
+void TestGui::trayActivation() {
+    QFETCH(int, reason);
+    QFETCH(bool, visible);
+    QFETCH(QStringList, expected);
+    start({{QStringLiteral("visible"), visible}});
+    clearLog();
+    gui->trayIconActivated(QSystemTrayIcon::ActivationReason(reason));
+    QCOMPARE(log(), expected);
+}
+
+void TestGui::raiseWindow_data() {
+    QTest::addColumn<bool>("visible");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("hidden") << false << QStringList{"isVisible", "showWindow", "raiseWindow"};
+    QTest::newRow("shown") << true << QStringList{"isVisible", "raiseWindow"};
+}
+
+void TestGui::raiseWindow() {
+    QFETCH(bool, visible);
+    QFETCH(QStringList, expected);
+    start({{QStringLiteral("visible"), visible}});
+    clearLog();
+    gui->raiseWindow();
+    QCOMPARE(log(), expected);
+}
+
+void TestGui::poll_mergesReplies_data() {
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QStringList>("shown"); // "callID|name|status|cr_date" in list order
+
+    QTest::newRow("identifiers compare as text")
+        << QByteArray() << QByteArray(R"([{"id":"9"},{"id":"10"},{"id":"11"}])")
+        << QStringList{"10|||", "11|||", "9|||"};
+    QTest::newRow("date blanks tripled")
+        << QByteArray()
+        << QByteArray(
+               R"([{"id":"1","create_date":"2026-12-08 10:00:01"},{"id":"2","create_date":"a  b"}])")
+        << QStringList{"1|||2026-12-08   10:00:01", "2|||a      b"};
+    QTest::newRow("later poll changes status only")
+        << QByteArray(R"([{"id":"1","name":"Ann","status":"new","create_date":"d t"}])")
+        << QByteArray(R"([{"id":"1","name":"Bob","status":"processing","create_date":"x"}])")
+        << QStringList{"1|Ann|processing|d   t"};
+    QTest::newRow("every missing call removed in one poll")
+        << QByteArray(R"([{"id":"1"},{"id":"2"},{"id":"3"},{"id":"4"},{"id":"5"}])")
+        << QByteArray(R"([{"id":"2"},{"id":"4"}])") << QStringList{"2|||", "4|||"};
+    QTest::newRow("duplicate takes the later status")
+        << QByteArray()
+        << QByteArray(R"([{"id":"1","name":"A","status":"a"},{"id":"1","name":"B","status":"b"}])")
+        << QStringList{"1|A|b|"};
+    QTest::newRow("numeric id reads as empty")
+        << QByteArray() << QByteArray(R"([{"id":7,"name":"N"}])") << QStringList{"|N||"};
+    QTest::newRow("element not an object")
+        << QByteArray() << QByteArray(R"([5])") << QStringList{"|||"};
+    QTest::newRow("zero byte cuts the reply")
+        << QByteArray() << QByteArray("[{\"id\":\"1\"}]\0{\"result\":\"1\"}", 28)
+        << QStringList{"1|||"};
+    QTest::newRow("empty array clears")
+        << QByteArray(R"([{"id":"1"}])") << QByteArray("[]") << QStringList();
+    QTest::newRow("object clears")
+        << QByteArray(R"([{"id":"1"}])") << QByteArray(R"({"a":1})") << QStringList();
+    QTest::newRow("unparsable clears")
+        << QByteArray(R"([{"id":"1"}])") << QByteArray("garbage[") << QStringList();
+    QTest::newRow("empty body clears")
+        << QByteArray(R"([{"id":"1"}])") << QByteArray("") << QStringList();
+    QTest::newRow("blank after brace is no marker")
+        << QByteArray(R"([{"id":"1"}])") << QByteArray(R"({ "result":"1","descr":"x"})")
+        << QStringList();
+    QTest::newRow("result not first is no marker")
+        << QByteArray(R"([{"id":"1"}])") << QByteArray(R"({"descr":"x","result":"1"})")
+        << QStringList();
+}
+
+void TestGui::poll_mergesReplies() {
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QStringList, shown);
+    MessageBoxWatcher boxes;
+    if (!first.isNull()) {
+        site->enqueue("/vorlan/get.php", Response::json(first));
+    }
+    site->enqueue("/vorlan/get.php", Response::json(second));
+    start();
+    if (!first.isNull()) {
+        clearLog();
+        gui->getDataFromServer();
+    }
+
+    QStringList rows;
+    for (const QString& entry : logSinceLastClear()) {
+        if (!entry.startsWith(QLatin1String("appendElement "))) {
+            continue;
+        }
+        const QJsonObject record = QJsonDocument::fromJson(entry.mid(14).toUtf8()).object();
+        QCOMPARE(record.keys(), (QStringList{"callID", "cr_date", "name", "phone", "status"}));
+        rows << QStringList{record.value("callID").toString(), record.value("name").toString(),
+                            record.value("status").toString(), record.value("cr_date").toString()}
+                    .join(QLatin1Char('|'));
+    }
+    QCOMPARE(rows, shown);
+    QCOMPARE(gui->calls.size(), shown.size());
+    QCOMPARE(log().contains(QStringLiteral("raiseWindow")), !shown.isEmpty());
+    QVERIFY(!log().contains(QStringLiteral("wrong clearList")));
+    QVERIFY(boxes.boxes.isEmpty());
+}
+
+void TestGui::poll_envelopeKeepsTable_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("refusal") << QByteArray(R"({"result":"1","descr":"Unknown operator"})")
+                             << "Unknown operator";
+    QTest::newRow("result 0 is still a report")
+        << QByteArray(R"({"result":"0","descr":"ok"})") << "ok";
+    QTest::newRow("marker anywhere") << QByteArray(R"([{"id":"2"},{"resultx":1}])") << "";
+    QTest::newRow("no descr") << QByteArray(R"({"result":"2"})") << "";
+}
+
+void TestGui::poll_envelopeKeepsTable() {
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, message);
+    startWithCalls(R"([{"id":"1"}])");
+    MessageBoxWatcher boxes;
+    site->route("/vorlan/get.php", Response::json(reply));
+    gui->getDataFromServer();
+
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.first().title, QStringLiteral("Server error"));
+    QCOMPARE(boxes.boxes.first().icon, QMessageBox::Information);
+    QCOMPARE(boxes.boxes.first().text, message);
+    QCOMPARE(log(), QStringList());
+    QCOMPARE(gui->calls.keys(), QStringList{"1"});
+}
+
+void TestGui::poll_transportFailureChangesNothing() {
+    startWithCalls(R"([{"id":"1"}])");
+    site->route("/vorlan/get.php", Response::text("down", 503));
+    gui->getDataFromServer();
+    QCOMPARE(site->requestCount(), 1);
+    QCOMPARE(log(), QStringList());
+    QCOMPARE(gui->calls.keys(), QStringList{"1"});
+}
+
+void TestGui::poll_serverErrorStormOpensOneBox() {
+    startWithCalls("[]");
+    MessageBoxWatcher boxes(700);
+    site->route("/vorlan/get.php", Response::json(R"({"result":"1","descr":"Site closed"})"));
+    QTimer::singleShot(150, gui.get(), &GUI::getDataFromServer);
+    QTimer::singleShot(300, gui.get(), &GUI::getDataFromServer);
+    gui->getDataFromServer();
+
+    QCOMPARE(site->requestCount(), 3);
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.mostOpenAtOnce, 1);
+    QVERIFY(!gui->serverErrorOpen);
+}
+
+void TestGui::take_readsResultAsString_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("string 0") << QByteArray(R"({"result":"0","descr":"ok"})") << true;
+    QTest::newRow("number 0") << QByteArray(R"({"result":0})") << false;
+    QTest::newRow("other string") << QByteArray(R"({"result":"1"})") << false;
+    QTest::newRow("padded string") << QByteArray(R"({"result":" 0"})") << false;
+    QTest::newRow("empty body") << QByteArray() << false;
+    QTest::newRow("not JSON") << QByteArray("OK") << false;
+}
+
+void TestGui::take_readsResultAsString() {
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, accepted);
+    startWithCalls(R"([{"id":"5","name":"Ann","phone":"+7 900"}])");
+    site->route("/vorlan/set.php", Response::json(reply));
+    gui->startConversation(QStringLiteral("5"));
+
+    const auto requests = site->requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests[0].path, QByteArray("/vorlan/set.php"));
+    const Fields fields{
+        {"action", "process"}, {"operator", "{op-1}"}, {"id", "5"}, {"apiVer", "1"}};
+    QCOMPARE(requests[0].formFields(), fields);
+    QCOMPARE(requests[0].queryFields(), fields);
+    QCOMPARE(requests[1].path, QByteArray("/vorlan/get.php"));
+
+    const QStringList dialogs = log().filter(QStringLiteral("showCloseConversationDialog"));
+    QCOMPARE(dialogs.size(), accepted ? 1 : 0);
+    QCOMPARE(gui->currentCallID, accepted ? QStringLiteral("5") : QString());
+    if (accepted) {
+        QVERIFY(dialogs.first().contains(QLatin1String("\"name\":\"Ann\"")));
+        QVERIFY(dialogs.first().contains(QLatin1String("\"phone\":\"+7 900\"")));
+    }
+}
+
+void TestGui::take_transportFailureNoPoll() {
+    startWithCalls(R"([{"id":"5"}])");
+    site->route("/vorlan/set.php", Response::text("gone", 502));
+    gui->startConversation(QStringLiteral("5"));
+    QCOMPARE(site->requestCount(), 1);
+    QCOMPARE(log(), QStringList());
+    QVERIFY(gui->currentCallID.isEmpty());
+}
+
+void TestGui::take_callRemovedDuringWaitShowsTakenRecord() {
+    startWithCalls(R"([{"id":"5","name":"Ann","phone":"+7 900"}])");
+    Response slowAccept = Response::json(R"({"result":"0"})");
+    slowAccept.delayMs = 400;
+    site->route("/vorlan/set.php", slowAccept);
+    site->route("/vorlan/get.php", Response::json("[]"));
+    QTimer::singleShot(100, gui.get(), &GUI::getDataFromServer);
+    gui->startConversation(QStringLiteral("5"));
+
+    const QStringList dialogs = log().filter(QStringLiteral("showCloseConversationDialog"));
+    QCOMPARE(dialogs.size(), 1);
+    QVERIFY2(dialogs.first().contains(QLatin1String("\"name\":\"Ann\"")),
+             qPrintable(dialogs.first()));
+}
+
+void TestGui::closeConversation_unknownIdHasOnlyItsId() {
+    startWithCalls(R"([{"id":"5","name":"Ann"}])");
+    gui->closeConversation(QStringLiteral("77"));
+    QCOMPARE(gui->currentCallID, QStringLiteral("77"));
+    QCOMPARE(
+        log(),
+        QStringList{
+            R"(showCloseConversationDialog {"callID":"77","cr_date":"","name":"","phone":"","status":""})"});
+}
+
+void TestGui::close_readsResultAsNumber_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("confirmed");
+    QTest::newRow("number 0") << QByteArray(R"({"result":0})") << true;
+    QTest::newRow("string 0") << QByteArray(R"({"result":"0"})") << true;
+    QTest::newRow("other string") << QByteArray(R"({"result":"7"})") << true;
+    QTest::newRow("fraction") << QByteArray(R"({"result":2.5})") << true;
+    QTest::newRow("unparsable") << QByteArray("<html>") << true;
+    QTest::newRow("number 2") << QByteArray(R"({"result":2})") << false;
+    QTest::newRow("number -1") << QByteArray(R"({"result":-1})") << false;
+}
+
+void TestGui::close_readsResultAsNumber() {
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, confirmed);
+    startWithCalls(R"([{"id":"5"},{"id":"6"}])");
+    gui->closeConversation(QStringLiteral("5"));
+    clearLog();
+    site->route("/vorlan/set.php", Response::json(reply));
+    site->clearRequests();
+
+    QCOMPARE(gui->closeConversationSendResult(QStringLiteral("Called back")), confirmed);
+    QCOMPARE(site->requestCount(), 2);
+    QCOMPARE(site->requests().last().path, QByteArray("/vorlan/get.php"));
+    QCOMPARE(gui->currentCallID, confirmed ? QString() : QStringLiteral("5"));
+    // A confirmed close redraws without the call before the follow-up poll runs.
+    const QStringList entries = log();
+    const int firstClear = entries.indexOf(QStringLiteral("clearList"));
+    const int clears = entries.count(QStringLiteral("clearList"));
+    QCOMPARE(clears, confirmed ? 2 : 1);
+    if (confirmed) {
+        QVERIFY(!entries.mid(firstClear, 3)
+                     .join(QLatin1Char(' '))
+                     .contains(QLatin1String("\"callID\":\"5\"")));
+    }
+}
+
+void TestGui::close_sendsCommentWithLineBreaks() {
+    startWithCalls(R"([{"id":"5"}])");
+    gui->closeConversation(QStringLiteral("5"));
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    const QString comment = QStringLiteral("Called back.\nWill call again  tomorrow, Пн");
+    gui->closeConversationSendResult(comment);
+
+    const auto close = requestsTo("/vorlan/set.php").first();
+    const Fields fields{{"action", "close"},
+                        {"operator", "{op-1}"},
+                        {"id", "5"},
+                        {"comment", comment},
+                        {"apiVer", "1"}};
+    QCOMPARE(close.formFields(), fields);
+    QCOMPARE(close.queryFields(), fields);
+}
+
+void TestGui::close_withoutCallSendsEmptyId() {
+    startWithCalls(R"([{"id":"5"}])");
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"5"}])"));
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    QVERIFY(gui->closeConversationSendResult(QStringLiteral("text")));
+    const Fields fields = requestsTo("/vorlan/set.php").first().formFields();
+    QCOMPARE(fields.at(2).first, QStringLiteral("id"));
+    QCOMPARE(fields.at(2).second, QString());
+    QCOMPARE(gui->calls.keys(), QStringList{"5"});
+}
+
+void TestGui::close_transportFailureKeepsCall() {
+    startWithCalls(R"([{"id":"5"}])");
+    gui->closeConversation(QStringLiteral("5"));
+    clearLog();
+    site->clearRequests();
+    site->route("/vorlan/set.php", Response::text("busy", 500));
+    QVERIFY(!gui->closeConversationSendResult(QStringLiteral("first try")));
+    QCOMPARE(site->requestCount(), 1);
+    QCOMPARE(log(), QStringList());
+    QCOMPARE(gui->currentCallID, QStringLiteral("5"));
+    QCOMPARE(gui->calls.keys(), QStringList{"5"});
+}
+
+void TestGui::register_sendsFieldsAndFreshIdentifiers() {
+    MessageBoxWatcher boxes;
+    gui = std::make_unique<GUI>();
+    site->route("/vorlan/reg.php", Response::json(R"({"result":"1","descr":"no"})"));
+    gui->registerWorkplace(QStringLiteral("Desk 3"), site->baseUrl() + QStringLiteral("/"),
+                           QStringLiteral("secret pass"));
+    gui->registerWorkplace(QStringLiteral("Desk 3"), site->baseUrl(),
+                           QStringLiteral("secret pass"));
+
+    const auto requests = site->requests();
+    QCOMPARE(requests.size(), 2);
+    // The address is used as typed; Qt's HTTP layer folds the doubled slash on the wire.
+    QCOMPARE(requests[0].path, QByteArray("/vorlan/reg.php"));
+    const QRegularExpression uuid(QStringLiteral(
+        "^\\{[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}\\}$"));
+    QStringList ids;
+    for (const auto& request : requests) {
+        const Fields fields = request.formFields();
+        QCOMPARE(fields.size(), 4);
+        QCOMPARE(fields[0], (QPair<QString, QString>("pass", "secret pass")));
+        QCOMPARE(fields[1].first, QStringLiteral("opID"));
+        QVERIFY2(uuid.match(fields[1].second).hasMatch(), qPrintable(fields[1].second));
+        QCOMPARE(fields[2], (QPair<QString, QString>("opName", "Desk 3")));
+        QCOMPARE(fields[3], (QPair<QString, QString>("apiVer", "1")));
+        QCOMPARE(request.queryFields(), fields);
+        ids << fields[1].second;
+    }
+    QVERIFY(ids[0] != ids[1]);
+}
+
+void TestGui::register_successStoresAndRestarts() {
+    QTemporaryDir scratch;
+    const QString marker = scratch.filePath(QStringLiteral("restarted"));
+    const QString program = scratch.filePath(QStringLiteral("fake-vorlan"));
+    QFile script(program);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+
+    QDir().mkpath(QDir::homePath() + QStringLiteral("/.vorlan"));
+    QFile conf(confPath());
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write(R"({"theme":"dark"})");
+    conf.close();
+
+    gui = std::make_unique<GUI>();
+    gui->setProgramPath(program);
+    site->route("/vorlan/reg.php", Response::json(R"({"result":"0","descr":"registered"})"));
+    gui->registerWorkplace(QStringLiteral("Front desk"), site->baseUrl(), QStringLiteral("pw"));
+
+    QVERIFY(conf.open(QIODevice::ReadOnly));
+    const QJsonObject stored = QJsonDocument::fromJson(conf.readAll()).object();
+    const QString sentId = site->requests().first().formFields().at(1).second;
+    QCOMPARE(stored.value("server").toString(), site->baseUrl());
+    QCOMPARE(stored.value("operatorID").toString(), sentId);
+    QCOMPARE(stored.value("workplace").toString(), QStringLiteral("Front desk"));
+    QCOMPARE(stored.value("theme").toString(), QStringLiteral("dark"));
+    QVERIFY(!QJsonDocument(stored).toJson().contains("pw"));
+    QTRY_VERIFY(QFile::exists(marker));
+
+    // The registration ended the (not running) event loop; a full run of one clears that
+    // request, so later tests' nested loops wait as they should.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+}
+
+void TestGui::register_failuresShowCriticalAndStoreNothing_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message"); // empty: the exchange's own error text
+    const QString refused = QStringLiteral("Error occured when registering operator workplace");
+    QTest::newRow("number 0") << QByteArray(R"({"result":0})") << 200 << refused;
+    QTest::newRow("refused") << QByteArray(R"({"result":"3","descr":"Wrong password"})") << 200
+                             << refused;
+    QTest::newRow("not JSON") << QByteArray("OK") << 200 << refused;
+    QTest::newRow("transport failure") << QByteArray("oops") << 500 << QString();
+}
+
+void TestGui::register_failuresShowCriticalAndStoreNothing() {
+    QFETCH(QByteArray, reply);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    MessageBoxWatcher boxes;
+    gui = std::make_unique<GUI>();
+    site->route("/vorlan/reg.php", Response::json(reply, status));
+    gui->registerWorkplace(QStringLiteral("Desk"), site->baseUrl(), QStringLiteral("pw"));
+
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.first().icon, QMessageBox::Critical);
+    QCOMPARE(boxes.boxes.first().title, QStringLiteral("Critical"));
+    if (message.isEmpty()) {
+        QVERIFY(!boxes.boxes.first().text.isEmpty());
+    } else {
+        QCOMPARE(boxes.boxes.first().text, message);
+    }
+    QVERIFY(!QFile::exists(confPath()));
+}
+
+QTEST_MAIN(TestGui)
+#include "tst_gui.moc"

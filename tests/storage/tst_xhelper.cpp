@@ -1,0 +1,150 @@
+#include "storage/workplace.h"
+#include "storage/xhelper.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QFileDevice::Permissions groupAndOthers(0x0077);
+}
+
+// The per-user directory and vorlan.conf, each case in a HOME of its own.
+class TestXHelper : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void homeDir_createsOwnerOnlyDirectoryOnce();
+    void writeConf_roundTripsThroughReadConf();
+    void writeConf_replacesLongerFileAtomicallyOwnerOnly();
+    void readConf_missingFile_returnsEmptyAndCreatesDirectory();
+    void readConf_joinsLinesWithoutBreaks();
+    void dirIsPlainFile_writeFailsReadEmpty();
+
+    void workplace_registration_data();
+    void workplace_registration();
+    void workplace_storeKeepsOtherMembers();
+
+private:
+    void writeRaw(const QByteArray& bytes);
+    QString vorlanDir() const { return home->path() + QStringLiteral("/.vorlan"); }
+    QString confPath() const { return vorlanDir() + QStringLiteral("/vorlan.conf"); }
+
+    std::unique_ptr<QTemporaryDir> home;
+    XHelper helper;
+};
+
+void TestXHelper::init() {
+    home = std::make_unique<QTemporaryDir>();
+    qputenv("HOME", home->path().toUtf8());
+}
+
+void TestXHelper::writeRaw(const QByteArray& bytes) {
+    QDir().mkpath(vorlanDir());
+    QFile file(confPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void TestXHelper::homeDir_createsOwnerOnlyDirectoryOnce() {
+    QCOMPARE(helper.getHomeDir(), home->path());
+    QVERIFY(!QFileInfo::exists(vorlanDir()));
+    QCOMPARE(helper.homeDir(), vorlanDir());
+    QVERIFY(QFileInfo(vorlanDir()).isDir());
+    QCOMPARE(QFile::permissions(vorlanDir()) & groupAndOthers, QFileDevice::Permissions());
+    QVERIFY(QFile::permissions(vorlanDir()) & QFileDevice::ExeOwner);
+    QCOMPARE(helper.homeDir(), vorlanDir());
+}
+
+void TestXHelper::writeConf_roundTripsThroughReadConf() {
+    const QJsonObject conf{{"server", "http://calls.example/shop"}, {"name", "Стол 1"}};
+    QVERIFY(helper.writeConf(conf));
+
+    QFile file(confPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QJsonDocument(conf).toJson(QJsonDocument::Indented));
+    const QString text = helper.readConf();
+    QVERIFY(!text.contains(QLatin1Char('\n')));
+    QCOMPARE(QJsonDocument::fromJson(text.toUtf8()).object(), conf);
+}
+
+void TestXHelper::writeConf_replacesLongerFileAtomicallyOwnerOnly() {
+    writeRaw(QByteArray(4096, 'x'));
+    QVERIFY(helper.writeConf({{"a", 1}}));
+    QCOMPARE(helper.readConf(), QStringLiteral("{    \"a\": 1}"));
+    QCOMPARE(QFile::permissions(confPath()) & groupAndOthers, QFileDevice::Permissions());
+    QVERIFY(QFile::permissions(confPath()) & QFileDevice::WriteOwner);
+    // Written through a temporary file renamed over the old one: nothing else is left behind.
+    QCOMPARE(QDir(vorlanDir()).entryList(QDir::Files), QStringList{"vorlan.conf"});
+}
+
+void TestXHelper::readConf_missingFile_returnsEmptyAndCreatesDirectory() {
+    QCOMPARE(helper.readConf(), QString());
+    QVERIFY(QFileInfo(vorlanDir()).isDir());
+}
+
+void TestXHelper::readConf_joinsLinesWithoutBreaks() {
+    writeRaw("a\nb\n");
+    QCOMPARE(helper.readConf(), QStringLiteral("ab"));
+}
+
+void TestXHelper::dirIsPlainFile_writeFailsReadEmpty() {
+    QFile blocker(vorlanDir());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY(!helper.writeConf({{"a", 1}}));
+    QCOMPARE(helper.readConf(), QString());
+}
+
+void TestXHelper::workplace_registration_data() {
+    QTest::addColumn<QByteArray>("conf"); // null: no file
+    QTest::addColumn<bool>("registered");
+    QTest::addColumn<bool>("unreadable");
+    QTest::newRow("missing file") << QByteArray() << false << false;
+    QTest::newRow("empty file") << QByteArray("") << false << true;
+    QTest::newRow("invalid JSON") << QByteArray("{\"server\":") << false << true;
+    QTest::newRow("array") << QByteArray("[1]") << false << true;
+    QTest::newRow("no operator") << QByteArray(R"({"server":"http://a"})") << false << false;
+    QTest::newRow("empty server") << QByteArray(R"({"server":"","operatorID":"{x}"})") << false
+                                  << false;
+    QTest::newRow("number id") << QByteArray(R"({"server":"http://a","operatorID":5})") << false
+                               << false;
+    QTest::newRow("registered") << QByteArray(R"({"server":"http://a","operatorID":"{x}"})") << true
+                                << false;
+}
+
+void TestXHelper::workplace_registration() {
+    QFETCH(QByteArray, conf);
+    QFETCH(bool, registered);
+    QFETCH(bool, unreadable);
+    if (!conf.isNull()) {
+        writeRaw(conf);
+    }
+    const Workplace workplace = Workplace::load(helper);
+    QCOMPARE(workplace.isRegistered(), registered);
+    QCOMPARE(workplace.isConfUnreadable(), unreadable);
+    if (!conf.isNull()) {
+        QFile file(confPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), conf);
+    }
+}
+
+void TestXHelper::workplace_storeKeepsOtherMembers() {
+    writeRaw(R"({"theme":"dark","server":"http://old"})");
+    QVERIFY(Workplace::store(helper, "http://new/", "{id}", "Desk"));
+    const Workplace workplace = Workplace::load(helper);
+    QVERIFY(workplace.isRegistered());
+    QCOMPARE(workplace.server(), QStringLiteral("http://new/"));
+    QCOMPARE(workplace.contextObject(),
+             (QVariantMap{{"server", "http://new/"}, {"operatorID", "{id}"}, {"name", "Desk"}}));
+    QCOMPARE(QJsonDocument::fromJson(helper.readConf().toUtf8()).object().value("theme").toString(),
+             QStringLiteral("dark"));
+}
+
+QTEST_GUILESS_MAIN(TestXHelper)
+#include "tst_xhelper.moc"
