@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QSslSocket>
 #include <QTimer>
 #include <QtTest>
 
@@ -36,6 +37,8 @@ private slots:
     void redirect_dropsUserInfo();
     void redirect_refused_data();
     void redirect_refused();
+    void redirect_betweenSchemes_data();
+    void redirect_betweenSchemes();
     void transferTimeout_failsSilentSite_data();
     void transferTimeout_failsSilentSite();
 
@@ -404,6 +407,49 @@ void TestVLRequest::redirect_refused() {
                  qPrintable(request->replyErrorString));
 }
 
+void TestVLRequest::redirect_betweenSchemes_data() {
+    QTest::addColumn<bool>("fromTls");
+    QTest::addColumn<bool>("toTls");
+    QTest::addColumn<bool>("followed");
+
+    QTest::newRow("https to https") << true << true << true;
+    QTest::newRow("http to https") << false << true << true;
+    QTest::newRow("https down to http refused") << true << false << false;
+}
+
+// The fields may hold a password, so they never travel on from https to plain http.
+void TestVLRequest::redirect_betweenSchemes() {
+    QFETCH(bool, fromTls);
+    QFETCH(bool, toTls);
+    QFETCH(bool, followed);
+
+    if (!QSslSocket::supportsSsl())
+        QSKIP("Qt has no TLS support here");
+    TestHttpServer::trustTestCertificate();
+    TestHttpServer from;
+    TestHttpServer to;
+    QVERIFY(fromTls ? from.listenSecure() : from.listen());
+    QVERIFY(toTls ? to.listenSecure() : to.listen());
+    from.route("/start", Response::redirect(302, to.url("/next").toUtf8()));
+    to.route("/next", Response::text("arrived"));
+    request->setRequestUrl(from.url("/start"));
+    request->setMethod(QStringLiteral("post"));
+    request->addQueryItem(QStringLiteral("password"), QStringLiteral("secret"));
+    request->exec();
+
+    QCOMPARE(from.requestCount(), 1);
+    QCOMPARE(from.requests().first().body, QByteArray("password=secret"));
+    QCOMPARE(request->replyOK(), followed);
+    if (followed) {
+        QCOMPARE(to.requestCount(), 1);
+        QCOMPARE(request->replyText, QByteArray("arrived"));
+    } else {
+        QVERIFY(!to.waitForRequests(1, 300));
+        QVERIFY2(request->replyErrorString.contains(QLatin1String("from https to http")),
+                 qPrintable(request->replyErrorString));
+    }
+}
+
 void TestVLRequest::transferTimeout_failsSilentSite_data() {
     QTest::addColumn<QString>("method");
     QTest::addColumn<bool>("afterRedirect");
@@ -421,7 +467,10 @@ void TestVLRequest::transferTimeout_failsSilentSite() {
     server->route("/silent", silent);
     server->route("/start", Response::redirect(302, "/silent"));
     // Ends a wait that would otherwise last forever, so that a missing time-out fails, not hangs.
-    QTimer::singleShot(10000, server.get(), &TestHttpServer::closeConnections);
+    QTimer::singleShot(10000, server.get(), [this] {
+        server->route("/silent", Response::text("too late"));
+        server->closeConnections();
+    });
     request->setTransferTimeout(400);
     request->setRequestUrl(server->url(afterRedirect ? "/start" : "/silent"));
     request->setMethod(method);

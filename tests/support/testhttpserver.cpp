@@ -1,7 +1,12 @@
 #include "testhttpserver.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QHostAddress>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -120,6 +125,39 @@ std::optional<QPair<QByteArray, int>> dechunk(const QByteArray& data, int from) 
     }
 }
 
+QByteArray tlsFile(const char* name) {
+    QFile file(QStringLiteral(TESTHTTPSERVER_TLS_DIR "/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QSslCertificate& testCertificate() {
+    static const QSslCertificate certificate(tlsFile("testhttpserver.crt"), QSsl::Pem);
+    return certificate;
+}
+
+const QSslKey& testKey() {
+    static const QSslKey key(tlsFile("testhttpserver.key"), QSsl::Rsa, QSsl::Pem);
+    return key;
+}
+
+class TlsListener : public QTcpServer {
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        auto* socket = new QSslSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        socket->setLocalCertificate(testCertificate());
+        socket->setPrivateKey(testKey());
+        socket->startServerEncryption();
+        addPendingConnection(socket);
+    }
+};
+
 } // namespace
 
 QByteArray TestHttpServer::Request::header(const QByteArray& name) const {
@@ -158,25 +196,28 @@ TestHttpServer::Response TestHttpServer::Response::text(const QByteArray& body, 
 }
 
 TestHttpServer::TestHttpServer(QObject* parent)
-    : QObject(parent)
-    , server(new QTcpServer(this)) {
-    connect(server, &QTcpServer::newConnection, this, &TestHttpServer::acceptConnections);
-}
+    : QObject(parent) {}
 
 TestHttpServer::~TestHttpServer() {
     closeConnections();
 }
 
 bool TestHttpServer::listen() {
-    return server->listen(QHostAddress::LocalHost);
+    return startListening(new QTcpServer(this), false);
+}
+
+bool TestHttpServer::listenSecure() {
+    return !testCertificate().isNull() && !testKey().isNull() &&
+           startListening(new TlsListener(this), true);
 }
 
 quint16 TestHttpServer::port() const {
-    return server->serverPort();
+    return server ? server->serverPort() : 0;
 }
 
 QString TestHttpServer::baseUrl() const {
-    return QStringLiteral("http://127.0.0.1:") + QString::number(port());
+    return (secure ? QStringLiteral("https://127.0.0.1:") : QStringLiteral("http://127.0.0.1:")) +
+           QString::number(port());
 }
 
 QString TestHttpServer::url(const QByteArray& path) const {
@@ -227,6 +268,20 @@ void TestHttpServer::closeConnections() {
     const QList<QTcpSocket*> sockets = findChildren<QTcpSocket*>();
     for (QTcpSocket* socket : sockets)
         socket->abort();
+}
+
+void TestHttpServer::trustTestCertificate() {
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificate(testCertificate());
+    QSslConfiguration::setDefaultConfiguration(configuration);
+}
+
+bool TestHttpServer::startListening(QTcpServer* listener, bool tls) {
+    delete server;
+    server = listener;
+    secure = tls;
+    connect(server, &QTcpServer::newConnection, this, &TestHttpServer::acceptConnections);
+    return server->listen(QHostAddress::LocalHost);
 }
 
 void TestHttpServer::acceptConnections() {

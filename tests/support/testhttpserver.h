@@ -58,9 +58,10 @@ public:
     explicit TestHttpServer(QObject* parent = nullptr);
     ~TestHttpServer() override;
 
-    bool listen(); // 127.0.0.1, a free port
+    bool listen();       // 127.0.0.1, a free port
+    bool listenSecure(); // the same over TLS, with the test certificate for 127.0.0.1
     quint16 port() const;
-    QString baseUrl() const;                   // "http://127.0.0.1:<port>"
+    QString baseUrl() const;                   // "http://127.0.0.1:<port>" or "https://..."
     QString url(const QByteArray& path) const; // baseUrl() followed by path
 
     void route(const QByteArray& path, const Response& response);   // the standing reply
@@ -74,17 +75,22 @@ public:
 
     void closeConnections(); // drops every open connection, stalled ones included
 
+    // Makes this process's TLS clients trust the test certificate.
+    static void trustTestCertificate();
+
 signals:
     void requestReceived();
 
 private:
+    bool startListening(QTcpServer* listener, bool tls);
     void acceptConnections();
     void readRequest(QTcpSocket* socket);
     Response responseFor(const Request& request);
     void answer(QTcpSocket* socket, const Request& request, const Response& response);
     void trickle(QTcpSocket* socket, const QByteArray& bytes, int intervalMs);
 
-    QTcpServer* server;
+    QTcpServer* server = nullptr;
+    bool secure = false;
     QHash<QTcpSocket*, QByteArray> buffers;
     QHash<QByteArray, Response> routes;
     QHash<QByteArray, QQueue<Response>> queues;
