@@ -1,0 +1,29 @@
+# The Debian packages the build, the tests and the demo need; meant to be sourced.
+VORLAN_PACKAGES=(
+    build-essential cmake clang-format pkg-config
+    qtbase5-dev qtdeclarative5-dev qttools5-dev qttools5-dev-tools qtquickcontrols2-5-dev
+    qml-module-qtquick2 qml-module-qtquick-controls qml-module-qtquick-controls2
+    qml-module-qtquick-dialogs qml-module-qtquick-layouts qml-module-qtquick-window2
+    qml-module-qtquick-templates2 qml-module-qtquick-privatewidgets
+    qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings qml-module-qttest
+    qttranslations5-l10n fonts-dejavu-core
+    xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin
+    php-cli php-sqlite3 curl
+)
+
+# Installs whatever of the list is missing (as root, with apt-get).
+ensure_packages() {
+    local missing=() package
+    for package in "${VORLAN_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" != 0 ]; then
+        echo "Missing Debian packages (install them as root): ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}

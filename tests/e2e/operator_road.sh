@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The whole road of an operator against the reference site: a fresh workstation gets the
+# registration form (no tray icon), the site registers the workplace, the program starts
+# anew with the main window, a visitor's request appears, the operator takes it, writes a
+# result and closes it, the site holds the result, the tray hides the window, and the quit
+# command ends the program.
+set -u
+E2E_NAME=operator_road
+here=$(dirname "$0")
+source "$here/session.sh"
+source "$here/../server/site.sh"
+session_start
+
+scratch=$(mktemp -d)
+export VORLAN_SITE_PASSWORD=road-password
+site_start "$scratch/site.sqlite" || fail "the reference site did not start"
+trap 'site_stop; session_stop' EXIT
+show_call() { VORLAN_DB=$scratch/site.sqlite php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
+
+home=$scratch/home
+mkdir -p "$home"
+app_start "$home"
+form=$(window_wait '^Workplace registration$') || fail "the registration form did not appear"
+sleep 1
+[ "$(tray_icons)" = 0 ] || fail "an unregistered workplace showed a tray icon"
+shot 1-registration-form
+
+xdotool windowactivate --sync "$form"
+xdotool type --delay 20 "$SITE_URL"
+xdotool key Tab
+xdotool type --delay 20 "Front desk, ground floor"
+xdotool key Tab
+xdotool type --delay 20 "$VORLAN_SITE_PASSWORD"
+shot 2-registration-typed
+xdotool key Tab space
+
+app_wait_exit 15 || fail "the program did not end after registering"
+[ "$APP_STATUS" = 0 ] || fail "the registering program ended with status $APP_STATUS"
+grep -q '"operatorID": "{' "$home/.vorlan/vorlan.conf" || fail "no operator identifier was stored"
+grep -q "$VORLAN_SITE_PASSWORD" "$home/.vorlan/vorlan.conf" && fail "the site password was stored"
+main=$(window_wait '^Vorlan$' 15) || fail "the restarted program showed no main window"
+APP_PID=$(pgrep -f "^$VORLAN" | head -n 1)
+sleep 1
+[ "$(tray_icons)" = 1 ] || fail "the restarted program showed no tray icon"
+shot 3-main-window-empty
+
+curl -s -o /dev/null -w '%{http_code}' --data-urlencode "name=Anna Petrova" \
+    --data-urlencode "phone=+7 900 123-45-67" "$SITE_URL/index.php" | grep -q 303 \
+    || fail "the visitor's page did not take the request"
+
+xdotool windowactivate --sync "$main" key F5
+main=$(window_wait '^Vorlan: 1 pending$' 10) || fail "the visitor's request did not appear"
+sleep 0.5
+shot 4-request-listed
+
+window_geometry "$main"
+click_at $((WIN_X + 80)) $((WIN_Y + 68))
+dialog=$(window_wait '^Conversation$' 10) || fail "taking the request opened no conversation dialog"
+sleep 0.5
+shot 5-conversation-dialog
+show_call 1 | grep -q '"status":"processing"' || fail "the site did not hand the call to this operator"
+
+result="Called back, booked a visit for Friday"
+xdotool windowactivate --sync "$dialog"
+xdotool type --delay 20 "$result"
+window_geometry "$dialog"
+click_at $((WIN_X + WIN_W - 80)) $((WIN_Y + WIN_H - 22))
+window_gone '^Conversation$' 10 || fail "a confirmed result did not close the dialog"
+main=$(window_wait '^Vorlan$' 10) || fail "the closed call stayed in the list"
+shot 6-call-closed
+show_call 1 | grep -q '"status":"closed"' || fail "the site did not close the call"
+show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
+
+tray_click
+window_gone '^Vorlan$' 5 || fail "a tray click did not hide the window"
+tray_click
+main=$(window_wait '^Vorlan$' 5) || fail "a tray click did not show the window"
+window_geometry "$main"
+click_at $((WIN_X + 40)) $((WIN_Y + 10))
+click_at $((WIN_X + 80)) $((WIN_Y + 34))
+for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$APP_PID" 2>/dev/null && fail "Quit application did not end the program"
+echo "PASS: operator road"

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# A registered workplace: the main window and the tray icon come up, a tray click hides and
+# shows the window, closing it leaves the program in the tray, and its quit command ends
+# the program with status 0.
+set -u
+E2E_NAME=tray_and_quit
+source "$(dirname "$0")/session.sh"
+session_start
+
+home=$(mktemp -d)
+# Nothing listens on port 9: the polls fail quietly and the list stays empty.
+write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000001}"
+app_start "$home"
+
+window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
+for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
+[ "$(tray_icons)" = 1 ] || fail "the tray icon did not embed"
+sleep 0.5
+shot main-window
+
+tray_click
+window_gone '^Vorlan$' 5 || fail "a tray click did not hide the shown window"
+shot hidden
+tray_click
+window=$(window_wait '^Vorlan$' 5) || fail "a second tray click did not show the window"
+
+xdotool windowactivate --sync "$window" key alt+F4
+window_gone '^Vorlan$' 5 || fail "closing the window did not hide it"
+sleep 1
+kill -0 "$APP_PID" 2>/dev/null || fail "closing the main window ended the program"
+[ "$(tray_icons)" = 1 ] || fail "the tray icon went away with the window"
+
+tray_click
+window=$(window_wait '^Vorlan$' 5) || fail "the tray icon did not bring the window back"
+window_geometry "$window"
+click_at $((WIN_X + 40)) $((WIN_Y + 10))
+shot application-menu
+click_at $((WIN_X + 80)) $((WIN_Y + 34))
+app_wait_exit 10 || fail "Quit application did not end the program"
+[ "$APP_STATUS" = 0 ] || fail "the program ended with status $APP_STATUS"
+grep -q "Connection refused" "$APP_OUT" || fail "the failed poll was not reported on standard output"
+echo "PASS: tray and quit"
