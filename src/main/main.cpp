@@ -1,5 +1,7 @@
 #include "gui/gui.h"
 #include "gui/mainwindowdocument.h"
+#include "gui/singleinstance.h"
+#include "gui/translators.h"
 #include "net/qstdout.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
@@ -9,13 +11,17 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
+#include <QNetworkProxyFactory>
 #include <QQmlContext>
+#include <QQuickWindow>
 #include <QSystemTrayIcon>
 #include <QTextCodec>
-#include <QTranslator>
 #include <QUrl>
 
 namespace {
+
+// Long enough for an instance that restarts after a registration to end and free the lock.
+constexpr int instanceWaitMs = 10000;
 
 QByteArray readMainWindowDocument(XHelper& helper, const QString& programPath) {
     const QString path =
@@ -32,6 +38,15 @@ QByteArray readMainWindowDocument(XHelper& helper, const QString& programPath) {
     return file.readAll();
 }
 
+// The registration form, the one window of an unregistered workstation.
+void showFirstWindow(QQmlApplicationEngine& engine) {
+    if (auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().value(0))) {
+        window->show();
+        window->raise();
+        window->requestActivate();
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -39,15 +54,27 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
 
-    QTranslator translator;
-    translator.load(QStringLiteral("Vorlan_") + QLocale::system().name(),
-                    QStringLiteral(":/translations/"), QString(), QString());
-    QCoreApplication::installTranslator(&translator);
+    Translators translators;
+    translators.install(QLocale::system());
+
+    XHelper helper;
+    SingleInstance instance(helper.homeDir());
+    switch (instance.claim(instanceWaitMs)) {
+    case SingleInstance::Claim::Notified:
+        qStdOut() << "Vorlan is already running for this user; its window is brought to the front"
+                  << Qt::endl;
+        return 0;
+    case SingleInstance::Claim::Busy:
+        qStdOut() << "Vorlan is already running for this user" << Qt::endl;
+        return 0;
+    case SingleInstance::Claim::Acquired:
+        break;
+    }
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
 
     GUI* gui = new GUI();
     gui->setProgramPath(QString::fromLocal8Bit(argv[0]));
 
-    XHelper helper;
     const Workplace workplace = Workplace::load(helper);
     QQmlApplicationEngine& engine = gui->documentEngine();
     if (!workplace.isRegistered()) {
@@ -57,6 +84,8 @@ int main(int argc, char* argv[]) {
                       << Qt::endl;
         }
         engine.load(QUrl(QStringLiteral("qrc:/WorkplaceRegistration.qml")));
+        QObject::connect(&instance, &SingleInstance::showRequested, gui,
+                         [&engine] { showFirstWindow(engine); });
         return QApplication::exec();
     }
 
@@ -70,6 +99,8 @@ int main(int argc, char* argv[]) {
     const QByteArray document = readMainWindowDocument(helper, QString::fromLocal8Bit(argv[0]));
     engine.loadData(document, QUrl());
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    // Connected first: the first poll inside init() already serves later starts.
+    QObject::connect(&instance, &SingleInstance::showRequested, gui, &GUI::raiseWindow);
     gui->init();
     return QApplication::exec();
 }

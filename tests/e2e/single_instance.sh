@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# One client per user: a second start brings the running client's window back and ends
+# with status 0 without a second tray icon; a lock left by a killed client does not block
+# the next start.
+set -u
+E2E_NAME=single_instance
+source "$(dirname "$0")/session.sh"
+session_start
+
+home=$(mktemp -d)
+write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000002}"
+app_start "$home"
+first=$APP_PID
+window_wait '^Vorlan$' >/dev/null || fail "the main window did not appear"
+for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
+[ "$(tray_icons)" = 1 ] || fail "the tray icon did not embed"
+tray_click
+window_gone '^Vorlan$' 5 || fail "a tray click did not hide the window"
+
+second_out=$SHOT_DIR/second.out
+HOME=$home timeout 20 "$VORLAN" >"$second_out" 2>&1
+status=$?
+[ "$status" = 0 ] || fail "the second start ended with status $status: $(cat "$second_out")"
+grep -q "already running" "$second_out" || fail "the second start said nothing: $(cat "$second_out")"
+window_wait '^Vorlan$' 5 >/dev/null || fail "the second start did not bring the window back"
+sleep 1
+shot second-start
+[ "$(tray_icons)" = 1 ] || fail "the second start left $(tray_icons) tray icons"
+kill -0 "$first" 2>/dev/null || fail "the second start ended the first"
+
+kill -KILL "$first"
+wait "$first" 2>/dev/null
+[ -e "$home/.vorlan/vorlan.lock" ] || fail "the killed client left no lock to test with"
+window_gone '^Vorlan$' 5 || fail "the killed client's window stayed"
+app_start "$home"
+window_wait '^Vorlan$' 15 >/dev/null || fail "a stale lock kept the next start from showing its window"
+for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
+[ "$(tray_icons)" = 1 ] || fail "after a stale lock the tray shows $(tray_icons) icons"
+grep -q "already running" "$APP_OUT" && fail "a stale lock was taken for a running client"
+shot after-stale-lock
+echo "PASS: single instance"
