@@ -40,6 +40,53 @@
     </message>
 </context>
 <context>
+    <name>MainWindow</name>
+    <message>
+        <source>Click a request to take it; click a number to dial it.</source>
+        <translation>Щёлкните заявку, чтобы взять её; щёлкните номер, чтобы позвонить.</translation>
+    </message>
+    <message>
+        <source>In conversation: %1, %2</source>
+        <translation>Идёт звонок: %1, %2</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>No pending requests</source>
+        <translation>Нет ожидающих заявок</translation>
+    </message>
+    <message>
+        <source>Phone</source>
+        <translation>Телефон</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>Получена</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Статус</translation>
+    </message>
+    <message>
+        <source>Vorlan</source>
+        <translation>Vorlan</translation>
+    </message>
+    <message>
+        <source>Vorlan: %1 pending</source>
+        <translation>Vorlan: ожидают %1</translation>
+    </message>
+    <message>
+        <source>Workplace...</source>
+        <translation>Рабочее место...</translation>
+    </message>
+    <message>
+        <source>Write the result</source>
+        <translation>Записать результат</translation>
+    </message>
+</context>
+<context>
     <name>OperatorID</name>
     <message>
         <source>Operator ID</source>
@@ -59,6 +106,10 @@
     <message>
         <source>Server error</source>
         <translation>Ошибка сервера</translation>
+    </message>
+    <message>
+        <source>The registration could not be saved to %1</source>
+        <translation>Не удалось сохранить регистрацию в %1</translation>
     </message>
 </context>
 <context>

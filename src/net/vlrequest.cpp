@@ -36,6 +36,12 @@ QString seconds(int milliseconds) {
     return QString::number(milliseconds / 1000.0);
 }
 
+// QUrlQuery keeps '+' and an existing "%XX" as they are, but form decoding on the site
+// reads '+' as a blank and "%XX" as an escape: the operator's text would arrive changed.
+QString formSafe(QString text) {
+    return text.replace(QLatin1Char('%'), QLatin1String("%25"))
+        .replace(QLatin1Char('+'), QLatin1String("%2B"));
+}
 } // namespace
 
 VLRequest::VLRequest(QNetworkProxy* proxy)
@@ -58,7 +64,7 @@ void VLRequest::setRequestUrl(QString address) {
 }
 
 void VLRequest::addQueryItem(QString key, QString value) {
-    query->addQueryItem(key, value);
+    query->addQueryItem(formSafe(key), formSafe(value));
 }
 
 bool VLRequest::setMethod(QString name) {

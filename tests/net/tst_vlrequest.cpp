@@ -117,6 +117,10 @@ void TestVLRequest::exec_sendsItems_data() {
         << "post" << QByteArray("/s") << Fields{{"name", QStringLiteral("Иван")}}
         << QByteArray("POST") << QByteArray("/s?name=%D0%98%D0%B2%D0%B0%D0%BD")
         << QStringLiteral("name=Иван").toUtf8() << form;
+    QTest::newRow("plus, percent and delimiters arrive as typed")
+        << "post" << QByteArray("/s") << Fields{{"comment", "+7 900 & 100% x%2By=1"}}
+        << QByteArray("POST") << QByteArray("/s?comment=%2B7%20900%20%26%20100%25%20x%252By%3D1")
+        << QByteArray("comment=%2B7 900 %26 100%25 x%252By%3D1") << form;
     QTest::newRow("equal keys all stay, in order")
         << "get" << QByteArray("/s") << Fields{{"k", "2"}, {"k", "1"}} << QByteArray("GET")
         << QByteArray("/s?k=2&k=1") << QByteArray() << QByteArray();
