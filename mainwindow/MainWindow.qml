@@ -63,7 +63,9 @@ ApplicationWindow {
     }
 
     function openPackaged(url) {
-        return Qt.createComponent(url).createObject(mainWindow)
+        var window = Qt.createComponent(url).createObject(mainWindow)
+        window.closing.connect(function () { window.destroy() })
+        return window
     }
 
     onClosing: {

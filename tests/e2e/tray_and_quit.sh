@@ -33,6 +33,13 @@ kill -0 "$APP_PID" 2>/dev/null || fail "closing the main window ended the progra
 tray_click
 window=$(window_wait '^Vorlan$' 5) || fail "the tray icon did not bring the window back"
 window_geometry "$window"
+click_at $((WIN_X + 150)) $((WIN_Y + 10))
+click_at $((WIN_X + 180)) $((WIN_Y + 34))
+identity=$(window_wait '^Operator ID$' 5) || fail "Help > Workplace... showed no workplace identity"
+shot workplace-identity
+xdotool windowactivate --sync "$identity" key alt+F4
+window_gone '^Operator ID$' 5 || fail "the workplace identity dialog did not close"
+
 click_at $((WIN_X + 40)) $((WIN_Y + 10))
 shot application-menu
 click_at $((WIN_X + 80)) $((WIN_Y + 34))
