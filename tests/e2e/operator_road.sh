@@ -24,6 +24,13 @@ form=$(window_wait '^Workplace registration$') || fail "the registration form di
 sleep 1
 [ "$(tray_icons)" = 0 ] || fail "an unregistered workplace showed a tray icon"
 shot 1-registration-form
+xdotool windowactivate --sync "$form" key alt+F4
+app_wait_exit 10 || fail "closing the registration form did not end the program"
+[ "$APP_STATUS" = 0 ] || fail "closing the registration form ended with status $APP_STATUS"
+
+app_start "$home"
+form=$(window_wait '^Workplace registration$') || fail "the registration form did not come back"
+sleep 0.5
 
 xdotool windowactivate --sync "$form"
 xdotool type --delay 20 "$SITE_URL"

@@ -6,6 +6,8 @@ Item {
     id: root
     property var log: []
     property bool windowShown: testSettings.visible
+    // Evaluated while the document loads: the controller must already be published.
+    readonly property bool controllerAtLoad: typeof GUI !== "undefined" && GUI !== null
 
     function record(entry) {
         var entries = log

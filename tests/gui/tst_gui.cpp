@@ -160,6 +160,7 @@ void TestGui::init_readsDocumentOnceThenPollsAtOnce() {
     site->route("/vorlan/get.php", Response::json(R"([{"id":"1"}])"));
     start();
 
+    QVERIFY(document->property("controllerAtLoad").toBool());
     QCOMPARE(log().mid(0, 3), (QStringList{"getServer", "getOperatorID", "clearList"}));
     QCOMPARE(log().count(QStringLiteral("getServer")), 1);
     QCOMPARE(site->requestCount(), 1);
