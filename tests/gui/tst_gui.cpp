@@ -61,6 +61,7 @@ private slots:
 
 private:
     void start(const QVariantMap& settings = {}, const QByteArray& document = recordingDocument());
+    void stopGui();
     void startWithCalls(const QByteArray& list);
     static QByteArray recordingDocument();
     QStringList log() const;
@@ -89,7 +90,7 @@ void TestGui::init() {
 }
 
 void TestGui::cleanup() {
-    gui.reset();
+    stopGui();
     document = nullptr;
     site.reset();
 }
@@ -106,6 +107,15 @@ void TestGui::start(const QVariantMap& settings, const QByteArray& text) {
     gui->documentEngine().loadData(text, QUrl());
     document = gui->documentEngine().rootObjects().value(0);
     gui->init();
+}
+
+// The running program keeps its timer and tray icon until it ends; a test ends its controller.
+void TestGui::stopGui() {
+    if (gui) {
+        delete gui->pollTimer;
+        delete gui->trayIcon;
+    }
+    gui.reset();
 }
 
 void TestGui::startWithCalls(const QByteArray& list) {
@@ -207,7 +217,7 @@ void TestGui::documentWithoutContract_pollsAndRaisesWithoutEffect() {
     QCOMPARE(gui->calls.keys(), QStringList{"1"});
 
     // A document that failed to load: nothing to read, the polls still run.
-    gui.reset();
+    stopGui();
     start({}, "this is not QML");
     QVERIFY(!gui->rootObject);
     QCOMPARE(gui->trayIcon->toolTip(), QStringLiteral("Vorlan - "));
