@@ -9,6 +9,7 @@ VORLAN_PACKAGES=(
     qttranslations5-l10n fonts-dejavu-core
     xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin
     php-cli php-sqlite3 curl
+    clang-14 libclang-rt-14-dev
 )
 
 # Installs whatever of the list is missing (as root, with apt-get).
