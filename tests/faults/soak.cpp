@@ -1,0 +1,186 @@
+#include "gui/gui.h"
+#include "testhttpserver.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QQmlContext>
+#include <QRandomGenerator>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+// vorlan_soak [seconds]: the controller against the loopback site for that long (30 minutes
+// by default) while its document polls every second and the site's list of 1,000 calls
+// changes with every poll. It fails on a missed or duplicated row, or on a resident size that
+// grows by 5 MB or more after the first minute. Named as the controller's test friend, to end
+// the timer and tray icon the running program keeps, so a leak check at exit sees only leaks.
+class TestGui {
+public:
+    explicit TestGui(int seconds)
+        : seconds(seconds) {}
+    int run();
+
+private:
+    QByteArray nextList();
+    void check();
+    void sampleResidentSize();
+
+    const int seconds;
+    QMap<int, QString> listed; // call id -> status, the list the site served last
+    int nextId = 1;
+    QList<QStringList> recentlyServed; // the last few lists, newest last
+    QObject* document = nullptr;
+    QElapsedTimer clock;
+    qint64 polls = 0;
+    qint64 faults = 0;
+    qint64 olderListShown = 0;
+    qint64 residentAtMinuteKb = -1;
+    qint64 residentNowKb = 0;
+    qint64 residentPeakAfterMinuteKb = 0;
+};
+
+namespace {
+constexpr int listSize = 1000;
+constexpr int churn = 50; // calls that leave, arrive and change status with every poll
+constexpr qint64 allowedGrowthKb = 5 * 1024;
+
+qint64 residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+    }
+    return 0;
+}
+} // namespace
+
+QByteArray TestGui::nextList() {
+    auto* random = QRandomGenerator::global();
+    for (int gone = 0; gone < churn && !listed.isEmpty(); ++gone) {
+        listed.erase(std::next(listed.begin(), random->bounded(listed.size())));
+    }
+    for (int changed = 0; changed < churn && !listed.isEmpty(); ++changed) {
+        auto call = std::next(listed.begin(), random->bounded(listed.size()));
+        *call = QString::number(random->bounded(5));
+    }
+    while (listed.size() < listSize) {
+        listed.insert(nextId++, QStringLiteral("0"));
+    }
+    QJsonArray list;
+    QStringList servedRows;
+    QMap<QString, QString> shownOrder; // the table's own order: ids as text
+    for (auto call = listed.cbegin(); call != listed.cend(); ++call) {
+        const QString id = QString::number(call.key());
+        list.append(
+            QJsonObject{{QStringLiteral("id"), id},
+                        {QStringLiteral("create_date"), QStringLiteral("2026-12-08 06:00:00")},
+                        {QStringLiteral("name"), QString(QStringLiteral("Caller ") + id)},
+                        {QStringLiteral("phone"), QStringLiteral("+7 900 000 00 00")},
+                        {QStringLiteral("status"), call.value()}});
+        shownOrder.insert(id, call.value());
+    }
+    for (auto row = shownOrder.cbegin(); row != shownOrder.cend(); ++row) {
+        servedRows << row.key() + QLatin1Char('|') + row.value();
+    }
+    recentlyServed.append(servedRows);
+    if (recentlyServed.size() > 5) {
+        recentlyServed.removeFirst();
+    }
+    return QJsonDocument(list).toJson(QJsonDocument::Compact);
+}
+
+// Called as the next poll arrives. The list must show exactly one list the site served: the
+// last one, or an earlier one when polls overlapped and the older reply was merged last.
+void TestGui::check() {
+    if (recentlyServed.isEmpty()) {
+        return;
+    }
+    QVariant shown;
+    QMetaObject::invokeMethod(document, "shownRows", Q_RETURN_ARG(QVariant, shown));
+    const QStringList rows = shown.toStringList();
+    if (rows == recentlyServed.last()) {
+        return;
+    }
+    if (recentlyServed.contains(rows)) {
+        ++olderListShown;
+        return;
+    }
+    ++faults;
+    QTextStream(stdout) << "poll " << polls << ": the list shows " << rows.size()
+                        << " rows that match no list the site served" << Qt::endl;
+}
+
+void TestGui::sampleResidentSize() {
+    residentNowKb = residentKb();
+    if (clock.elapsed() < 60000) {
+        return;
+    }
+    if (residentAtMinuteKb < 0) {
+        residentAtMinuteKb = residentNowKb;
+    }
+    residentPeakAfterMinuteKb = qMax(residentPeakAfterMinuteKb, residentNowKb);
+    QTextStream(stdout) << clock.elapsed() / 1000 << " s: " << polls << " polls, resident "
+                        << residentNowKb << " kB" << Qt::endl;
+}
+
+int TestGui::run() {
+    TestHttpServer site;
+    if (!site.listen()) {
+        return 2;
+    }
+    site.setHandler([this](const TestHttpServer::Request&) {
+        check();
+        ++polls;
+        return TestHttpServer::Response::json(nextList());
+    });
+
+    auto gui = std::make_unique<GUI>();
+    gui->documentEngine().rootContext()->setContextProperty(QStringLiteral("soakServer"),
+                                                            site.baseUrl());
+    QFile text(QStringLiteral(SOAK_DOCUMENT));
+    if (!text.open(QIODevice::ReadOnly)) {
+        return 2;
+    }
+    gui->documentEngine().loadData(text.readAll(), QUrl());
+    document = gui->documentEngine().rootObjects().value(0);
+    if (!document) {
+        return 2;
+    }
+    clock.start();
+    gui->init();
+
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [this] { sampleResidentSize(); });
+    sampler.start(10000);
+    QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+
+    delete gui->pollTimer;
+    delete gui->trayIcon;
+    gui.reset();
+
+    const qint64 growthKb = residentPeakAfterMinuteKb - residentAtMinuteKb;
+    QTextStream(stdout) << "soak: " << seconds << " s, " << polls << " polls of " << listSize
+                        << " calls, " << faults << " lists shown wrong, " << olderListShown
+                        << " times an older list after overlapping polls; resident "
+                        << residentAtMinuteKb << " kB after the first minute, peak "
+                        << residentPeakAfterMinuteKb << " kB, growth " << growthKb << " kB"
+                        << Qt::endl;
+    const bool enoughPolls = polls >= seconds / 2;
+    const bool flat = residentAtMinuteKb < 0 || growthKb < allowedGrowthKb;
+    return faults == 0 && enoughPolls && flat ? 0 : 1;
+}
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1800;
+    return TestGui(seconds).run();
+}
