@@ -10,6 +10,7 @@ VORLAN_PACKAGES=(
     xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin
     php-cli php-sqlite3 curl
     clang-14 libclang-rt-14-dev
+    dpkg-dev file lintian desktop-file-utils appstream
 )
 
 # Installs whatever of the list is missing (as root, with apt-get).

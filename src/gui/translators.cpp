@@ -10,9 +10,8 @@ Translators::~Translators() {
 }
 
 void Translators::install(const QLocale& locale) {
-    qtLoaded = qt.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    if (qtLoaded) {
+    if (qt.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&qt);
     }
     // Null delimiters and suffix, so Qt's fallback search from Vorlan_ru_RU.qm down to

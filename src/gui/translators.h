@@ -14,10 +14,8 @@ public:
     ~Translators();
 
     void install(const QLocale& locale);
-    bool hasQtTranslation() const { return qtLoaded; }
 
 private:
     QTranslator qt;
     QTranslator own;
-    bool qtLoaded = false;
 };

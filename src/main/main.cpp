@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
 #include <QNetworkProxyFactory>
@@ -23,14 +22,15 @@ namespace {
 // Long enough for an instance that restarts after a registration to end and free the lock.
 constexpr int instanceWaitMs = 10000;
 
-QByteArray readMainWindowDocument(XHelper& helper, const QString& programPath) {
-    const QString path =
-        MainWindowDocument::locate(helper.homeDir(), QFileInfo(programPath).absolutePath());
+// The program's directory comes from the running executable: started from a menu entry,
+// argv[0] is the bare name found on PATH.
+QByteArray readMainWindowDocument(XHelper& helper) {
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString path = MainWindowDocument::locate(helper.homeDir(), programDir);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         qStdOut() << "No main-window document found; looked for "
-                  << MainWindowDocument::candidates(helper.homeDir(),
-                                                    QFileInfo(programPath).absolutePath())
+                  << MainWindowDocument::candidates(helper.homeDir(), programDir)
                          .join(QStringLiteral(", "))
                   << Qt::endl;
         return QByteArray();
@@ -96,7 +96,7 @@ int main(int argc, char* argv[]) {
         qStdOut() << "No system tray found; closing the main window minimises it" << Qt::endl;
     }
     engine.rootContext()->setContextProperty(QStringLiteral("systemTrayAvailable"), trayAvailable);
-    const QByteArray document = readMainWindowDocument(helper, QString::fromLocal8Bit(argv[0]));
+    const QByteArray document = readMainWindowDocument(helper);
     engine.loadData(document, QUrl());
     QGuiApplication::setQuitOnLastWindowClosed(false);
     // Connected first: the first poll inside init() already serves later starts.

@@ -1,0 +1,91 @@
+#include "gui/gui.h"
+#include "gui/translators.h"
+#include "testhttpserver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using Response = TestHttpServer::Response;
+
+// Qt's own translation of its standard buttons, installed beside ours. Runs under ru_RU.
+class TestTranslators : public QObject {
+    Q_OBJECT
+
+private slots:
+    void standardButtonsFollowLocale_data();
+    void standardButtonsFollowLocale();
+    void serverErrorBoxIsRussian();
+};
+
+void TestTranslators::standardButtonsFollowLocale_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("system ru_RU, Cancel")
+        << QLocale::system() << int(QMessageBox::Cancel) << QStringLiteral("Отмена");
+    QTest::newRow("system ru_RU, Yes")
+        << QLocale::system() << int(QMessageBox::Yes) << QStringLiteral("&Да");
+    // Qt's Russian translators kept the Latin "OK".
+    QTest::newRow("system ru_RU, OK")
+        << QLocale::system() << int(QMessageBox::Ok) << QStringLiteral("OK");
+    QTest::newRow("ru_UA falls back to Russian")
+        << QLocale(QStringLiteral("ru_UA")) << int(QMessageBox::Close) << QStringLiteral("Закрыть");
+    QTest::newRow("en_US stays English")
+        << QLocale(QStringLiteral("en_US")) << int(QMessageBox::Cancel) << QStringLiteral("Cancel");
+}
+
+void TestTranslators::standardButtonsFollowLocale() {
+    QFETCH(QLocale, locale);
+    QFETCH(int, button);
+    QFETCH(QString, text);
+    Translators translators;
+    translators.install(locale);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::StandardButton(button));
+    QCOMPARE(box.button(QMessageBox::StandardButton(button))->text(), text);
+}
+
+void TestTranslators::serverErrorBoxIsRussian() {
+    Translators translators;
+    translators.install(QLocale::system());
+    TestHttpServer site;
+    QVERIFY(site.listen());
+    site.route("/vorlan/get.php", Response::json(R"({"result":"1","descr":"Сайт закрыт"})"));
+
+    QString title, text, okText;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box && box->isVisible()) {
+                title = box->windowTitle();
+                text = box->text();
+                okText = box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->text()
+                                                      : QStringLiteral("no OK button");
+                box->accept();
+            }
+        }
+    });
+    watcher.start(20);
+
+    auto gui = std::make_unique<GUI>();
+    gui->documentEngine().loadData("import QtQuick 2.0\nItem {\n"
+                                   "function getServer() { return \"" +
+                                       site.baseUrl().toUtf8() +
+                                       "\" }\n"
+                                       "function getOperatorID() { return \"{op-ru}\" }\n}\n",
+                                   QUrl());
+    gui->init();
+
+    QCOMPARE(title, QStringLiteral("Ошибка сервера"));
+    QCOMPARE(text, QStringLiteral("Сайт закрыт"));
+    QCOMPARE(okText, QCoreApplication::translate("QPlatformTheme", "OK"));
+}
+
+QTEST_MAIN(TestTranslators)
+#include "tst_translators.moc"
