@@ -24,7 +24,7 @@ form=$(window_wait '^Workplace registration$') || fail "the registration form di
 sleep 1
 [ "$(tray_icons)" = 0 ] || fail "an unregistered workplace showed a tray icon"
 shot 1-registration-form
-xdotool windowactivate --sync "$form" key alt+F4
+window_close "$form" '^Workplace registration$' || fail "the registration form did not close"
 app_wait_exit 10 || fail "closing the registration form did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "closing the registration form ended with status $APP_STATUS"
 
@@ -82,9 +82,5 @@ tray_click
 window_gone '^Vorlan$' 5 || fail "a tray click did not hide the window"
 tray_click
 main=$(window_wait '^Vorlan$' 5) || fail "a tray click did not show the window"
-window_geometry "$main"
-click_at $((WIN_X + 40)) $((WIN_Y + 10))
-click_at $((WIN_X + 80)) $((WIN_Y + 34))
-for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$APP_PID" 2>/dev/null && fail "Quit application did not end the program"
+app_quit "$main" || fail "Quit application did not end the program"
 echo "PASS: operator road"

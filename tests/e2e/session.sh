@@ -8,6 +8,9 @@
 #   window_gone <regex> [s]     waits until no visible window's title matches
 #   window_geometry <id>        sets WIN_X WIN_Y WIN_W WIN_H (absolute)
 #   click_at <x> <y>            a plain left click at absolute coordinates
+#   window_close <id> <regex>   clicks the window's close button until no such window shows
+#   menu_choose <id> <dx> <dy>  opens the menu bar's menu at <dx> and picks the item at <dy>
+#   app_quit <id> [pid]         Application > Quit application until the program has ended
 #   tray_icons                  how many icons of the program sit in the tray
 #   tray_click                  a plain left click on the program's tray icon
 #   shot <name>                 a screenshot into $ARTIFACT_DIR/<test>/<name>.png
@@ -108,6 +111,38 @@ click_at() {
     sleep 0.2
     xdotool click 1
     sleep 0.3
+}
+
+# The operator's way to close a window: the close button at the right of openbox's title bar.
+window_close() {
+    local attempt
+    for attempt in 1 2 3; do
+        window_geometry "$1"
+        click_at $((WIN_X + WIN_W - 10)) $((WIN_Y - 11))
+        window_gone "$2" 5 && return 0
+    done
+    return 1
+}
+
+menu_choose() {
+    xdotool windowactivate --sync "$1" 2>/dev/null
+    sleep 0.3
+    window_geometry "$1"
+    click_at $((WIN_X + $2)) $((WIN_Y + 10))
+    sleep 0.3
+    click_at $((WIN_X + $2 + 40)) $((WIN_Y + $3))
+}
+
+app_quit() {
+    local pid=${2:-$APP_PID} attempt
+    for attempt in 1 2 3; do
+        menu_choose "$1" 40 34
+        for _ in $(seq 1 50); do
+            kill -0 "$pid" 2>/dev/null || return 0
+            sleep 0.1
+        done
+    done
+    return 1
 }
 
 # The program's icon windows among trayer's "panel" children: "absX absY width height" each.

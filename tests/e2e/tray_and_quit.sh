@@ -24,25 +24,19 @@ shot hidden
 tray_click
 window=$(window_wait '^Vorlan$' 5) || fail "a second tray click did not show the window"
 
-xdotool windowactivate --sync "$window" key alt+F4
-window_gone '^Vorlan$' 5 || fail "closing the window did not hide it"
+window_close "$window" '^Vorlan$' || fail "closing the window did not hide it"
 sleep 1
 kill -0 "$APP_PID" 2>/dev/null || fail "closing the main window ended the program"
 [ "$(tray_icons)" = 1 ] || fail "the tray icon went away with the window"
 
 tray_click
 window=$(window_wait '^Vorlan$' 5) || fail "the tray icon did not bring the window back"
-window_geometry "$window"
-click_at $((WIN_X + 150)) $((WIN_Y + 10))
-click_at $((WIN_X + 180)) $((WIN_Y + 34))
+menu_choose "$window" 150 34
 identity=$(window_wait '^Operator ID$' 5) || fail "Help > Workplace... showed no workplace identity"
 shot workplace-identity
-xdotool windowactivate --sync "$identity" key alt+F4
-window_gone '^Operator ID$' 5 || fail "the workplace identity dialog did not close"
+window_close "$identity" '^Operator ID$' || fail "the workplace identity dialog did not close"
 
-click_at $((WIN_X + 40)) $((WIN_Y + 10))
-shot application-menu
-click_at $((WIN_X + 80)) $((WIN_Y + 34))
+app_quit "$window" || fail "Quit application did not end the program"
 app_wait_exit 10 || fail "Quit application did not end the program"
 [ "$APP_STATUS" = 0 ] || fail "the program ended with status $APP_STATUS"
 grep -q "Connection refused" "$APP_OUT" || fail "the failed poll was not reported on standard output"
