@@ -14,9 +14,9 @@ ApplicationWindow {
     minimumWidth: 420
     minimumHeight: 240
     visible: true
-    title: callModel.count === 0
+    title: shownCount === 0
            ? qsTranslate("MainWindow", "Vorlan")
-           : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(callModel.count)
+           : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(shownCount)
 
     property var strings: Qt.createComponent("qrc:/strings.qml").createObject(mainWindow)
     // Without a tray the window must stay reachable, so it is minimised instead of hidden.
@@ -24,6 +24,9 @@ ApplicationWindow {
     property var conversationDialog: null
     property string conversationCallID: ""
     property var conversationCall: null
+    // The count once a redraw is complete: a title set per appended row costs the window
+    // system a round of work each time.
+    property int shownCount: 0
 
     function getServer() { return workplace.server }
     function getOperatorID() { return workplace.operatorID }
@@ -181,7 +184,10 @@ ApplicationWindow {
             function trimList() {
                 if (callModel.count > fillIndex)
                     callModel.remove(fillIndex, callModel.count - fillIndex)
-                if (conversationDialog === null && !contains(conversationCallID))
+                shownCount = callModel.count
+                // Looking a row up makes an object for it, so only a pending conversation looks.
+                if (conversationCallID !== "" && conversationDialog === null
+                        && !contains(conversationCallID))
                     conversationCallID = ""
             }
             function contains(id) {

@@ -1,6 +1,9 @@
 #include "gui/calltable.h"
 
-#include <QSet>
+#include <QVector>
+
+#include <algorithm>
+#include <iterator>
 
 namespace CallRecords {
 namespace {
@@ -26,24 +29,47 @@ QJsonObject fromSiteElement(const QJsonObject& element) {
 }
 
 void merge(CallTable& calls, const QJsonArray& list) {
-    QSet<QString> seen;
-    seen.reserve(list.size());
-    for (const QJsonValue& value : list) {
-        const QJsonObject element = value.toObject();
-        const QString id = member(element, idKey);
-        seen.insert(id);
-        const auto known = calls.find(id);
-        if (known == calls.end()) {
-            calls.insert(id, fromSiteElement(element));
-            continue;
-        }
-        const QString status = member(element, statusKey);
-        if (known->value(statusKey).toString() != status) {
-            known->insert(statusKey, status);
-        }
+    // The listed calls in key order (a stable sort keeps duplicates in list order), walked
+    // beside the table: each record is visited once, in the table's own order, so the merge
+    // grows linearly instead of paying a tree search and a set entry per listed call.
+    struct Listed {
+        QString id;
+        int position;
+    };
+    QVector<Listed> listed;
+    listed.reserve(list.size());
+    for (int i = 0; i < list.size(); ++i) {
+        listed.append({member(list.at(i).toObject(), idKey), i});
     }
-    for (auto it = calls.begin(); it != calls.end();) {
-        it = seen.contains(it.key()) ? std::next(it) : calls.erase(it);
+    const auto byId = [](const Listed& a, const Listed& b) {
+        return a.id < b.id;
+    };
+    if (!std::is_sorted(listed.cbegin(), listed.cend(), byId)) {
+        std::stable_sort(listed.begin(), listed.end(), byId);
+    }
+
+    auto record = calls.begin();
+    for (auto call = listed.cbegin(); call != listed.cend();) {
+        const QString& id = call->id;
+        const auto next = std::find_if(call, listed.cend(),
+                                       [&id](const Listed& other) { return other.id != id; });
+        while (record != calls.end() && record.key() < id) {
+            record = calls.erase(record);
+        }
+        if (record == calls.end() || record.key() != id) {
+            // The first element of an identifier makes the record.
+            record = calls.insert(record, id, fromSiteElement(list.at(call->position).toObject()));
+        }
+        // The last one's status stands; a known record changes in nothing else.
+        const QString status = member(list.at(std::prev(next)->position).toObject(), statusKey);
+        if (record->value(statusKey).toString() != status) {
+            record->insert(statusKey, status);
+        }
+        ++record;
+        call = next;
+    }
+    while (record != calls.end()) {
+        record = calls.erase(record);
     }
 }
 
