@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One client per user: a second start brings the running client's window back and ends
 # with status 0 without a second tray icon; a lock left by a killed client does not block
-# the next start.
+# the next start; on an unregistered workstation a second start brings back the form.
 set -u
 E2E_NAME=single_instance
 source "$(dirname "$0")/session.sh"
@@ -38,4 +38,16 @@ for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
 [ "$(tray_icons)" = 1 ] || fail "after a stale lock the tray shows $(tray_icons) icons"
 grep -q "already running" "$APP_OUT" && fail "a stale lock was taken for a running client"
 shot after-stale-lock
+
+fresh=$(mktemp -d)
+app_start "$fresh"
+form=$(window_wait '^Workplace registration$') || fail "the registration form did not appear"
+xdotool windowminimize --sync "$form"
+window_gone '^Workplace registration$' 5 || fail "the form did not minimise"
+HOME=$fresh timeout 20 "$VORLAN" >"$SHOT_DIR/second-form.out" 2>&1 || fail "the second start beside the form failed"
+grep -q "already running" "$SHOT_DIR/second-form.out" || fail "the second start beside the form said nothing"
+window_wait '^Workplace registration$' 5 >/dev/null || fail "the second start did not bring the form back"
+[ "$(xdotool search --onlyvisible --name '^Workplace registration$' | wc -l)" = 1 ] \
+    || fail "the second start opened another registration form"
+shot form-brought-back
 echo "PASS: single instance"
