@@ -143,7 +143,8 @@ int TestGui::run() {
     if (!site.listen()) {
         return 2;
     }
-    site.setHandler([this](const TestHttpServer::Request&) {
+    site.setHandler([this, &site](const TestHttpServer::Request&) {
+        site.clearRequests(); // the site would otherwise keep every request it was sent
         check();
         ++polls;
         return TestHttpServer::Response::json(nextList());
