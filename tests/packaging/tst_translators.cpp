@@ -8,9 +8,13 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <memory>
-
 using Response = TestHttpServer::Response;
+
+namespace {
+// Like the program's, the controller lives until the process ends, with its tray icon and
+// poll timer, which it never deletes.
+GUI* controller = nullptr;
+} // namespace
 
 // Qt's own translation of its standard buttons, installed beside ours. Runs under ru_RU.
 class TestTranslators : public QObject {
@@ -73,14 +77,15 @@ void TestTranslators::serverErrorBoxIsRussian() {
     });
     watcher.start(20);
 
-    auto gui = std::make_unique<GUI>();
-    gui->documentEngine().loadData("import QtQuick 2.0\nItem {\n"
-                                   "function getServer() { return \"" +
-                                       site.baseUrl().toUtf8() +
-                                       "\" }\n"
-                                       "function getOperatorID() { return \"{op-ru}\" }\n}\n",
-                                   QUrl());
-    gui->init();
+    controller = new GUI();
+    controller->documentEngine().loadData(
+        "import QtQuick 2.0\nItem {\n"
+        "function getServer() { return \"" +
+            site.baseUrl().toUtf8() +
+            "\" }\n"
+            "function getOperatorID() { return \"{op-ru}\" }\n}\n",
+        QUrl());
+    controller->init();
 
     QCOMPARE(title, QStringLiteral("Ошибка сервера"));
     QCOMPARE(text, QStringLiteral("Сайт закрыт"));
