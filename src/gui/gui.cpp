@@ -25,6 +25,13 @@ GUI::GUI()
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
 }
 
+// The program keeps its controller until the process ends; a controller that is destroyed
+// (as in tests) takes its timer and tray icon with it.
+GUI::~GUI() {
+    delete trayIcon;
+    delete pollTimer;
+}
+
 void GUI::init() {
     const QList<QObject*> roots = engine.rootObjects();
     rootObject = roots.isEmpty() ? nullptr : roots.first();

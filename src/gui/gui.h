@@ -18,6 +18,7 @@ class GUI : public QQuickItem {
 
 public:
     GUI();
+    ~GUI() override;
 
     void init();
     void raiseWindow();

@@ -109,12 +109,7 @@ void TestGui::start(const QVariantMap& settings, const QByteArray& text) {
     gui->init();
 }
 
-// The running program keeps its timer and tray icon until it ends; a test ends its controller.
 void TestGui::stopGui() {
-    if (gui) {
-        delete gui->pollTimer;
-        delete gui->trayIcon;
-    }
     gui.reset();
 }
 

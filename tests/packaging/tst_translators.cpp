@@ -8,13 +8,9 @@
 #include <QTimer>
 #include <QtTest>
 
-using Response = TestHttpServer::Response;
+#include <memory>
 
-namespace {
-// Like the program's, the controller lives until the process ends, with its tray icon and
-// poll timer, which it never deletes.
-GUI* controller = nullptr;
-} // namespace
+using Response = TestHttpServer::Response;
 
 // Qt's own translation of its standard buttons, installed beside ours. Runs under ru_RU.
 class TestTranslators : public QObject {
@@ -77,7 +73,7 @@ void TestTranslators::serverErrorBoxIsRussian() {
     });
     watcher.start(20);
 
-    controller = new GUI();
+    auto controller = std::make_unique<GUI>();
     controller->documentEngine().loadData(
         "import QtQuick 2.0\nItem {\n"
         "function getServer() { return \"" +
