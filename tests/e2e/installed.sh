@@ -15,8 +15,7 @@ write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000
 cd "$home"
 app_start "$home"
 window_wait '^Vorlan$' >/dev/null || fail "the installed program showed no main window"
-for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
-[ "$(tray_icons)" = 1 ] || fail "the installed program showed no tray icon"
+tray_wait 1 || fail "the installed program showed no tray icon"
 grep -q "No main-window document" "$APP_OUT" && fail "the installed document was not found"
 shot installed
 echo "PASS: installed program"

@@ -47,8 +47,7 @@ grep -q '"operatorID": "{' "$home/.vorlan/vorlan.conf" || fail "no operator iden
 grep -q "$VORLAN_SITE_PASSWORD" "$home/.vorlan/vorlan.conf" && fail "the site password was stored"
 main=$(window_wait '^Vorlan$' 15) || fail "the restarted program showed no main window"
 APP_PID=$(pgrep -f "^$VORLAN" | head -n 1)
-sleep 1
-[ "$(tray_icons)" = 1 ] || fail "the restarted program showed no tray icon"
+tray_wait 1 || fail "the restarted program showed no tray icon"
 shot 3-main-window-empty
 
 curl -s -o /dev/null -w '%{http_code}' --data-urlencode "name=Anna Petrova" \

@@ -12,6 +12,7 @@
 #   menu_choose <id> <dx> <dy>  opens the menu bar's menu at <dx> and picks the item at <dy>
 #   app_quit <id> [pid]         Application > Quit application until the program has ended
 #   tray_icons                  how many icons of the program sit in the tray
+#   tray_wait <n> [s]           waits until exactly <n> icons of the program sit in the tray
 #   tray_click                  a plain left click on the program's tray icon
 #   shot <name>                 a screenshot into $ARTIFACT_DIR/<test>/<name>.png
 #   fail <message>              prints the message, a last screenshot, the program output; exits 1
@@ -23,19 +24,19 @@ SESSION_PIDS=()
 mkdir -p "$SHOT_DIR"
 
 session_start() {
-    local display
-    for display in $(seq 70 130); do
-        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-        Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        SESSION_PIDS+=($!)
-        export DISPLAY=":$display"
-        for _ in $(seq 1 50); do
-            xdpyinfo >/dev/null 2>&1 && break
-            sleep 0.1
-        done
-        xdpyinfo >/dev/null 2>&1 && break
+    # Xvfb picks a free display itself and names it once it accepts clients, so sessions
+    # started side by side never reach for the same one.
+    local display_file
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    SESSION_PIDS+=($!)
+    for _ in $(seq 1 100); do
+        [ -s "$display_file" ] && break
+        sleep 0.1
     done
-    xdpyinfo >/dev/null 2>&1 || { echo "no X display could be started" >&2; exit 1; }
+    [ -s "$display_file" ] || { echo "no X display could be started" >&2; exit 1; }
+    export DISPLAY=":$(head -n 1 "$display_file")"
+    rm -f "$display_file"
     openbox >/dev/null 2>&1 &
     SESSION_PIDS+=($!)
     if [ "${1:-}" != --no-tray ]; then
@@ -46,6 +47,8 @@ session_start() {
             xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && break
             sleep 0.1
         done
+        # The panel is mapped a moment before trayer owns the tray selection.
+        sleep 1
     fi
     sleep 0.5
     export QT_QUICK_BACKEND=software XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
@@ -157,6 +160,15 @@ tray_icon_boxes() {
 }
 
 tray_icons() { tray_icon_boxes | grep -c . ; }
+
+tray_wait() {
+    local deadline=$((SECONDS + ${2:-15}))
+    while [ $SECONDS -lt $deadline ]; do
+        [ "$(tray_icons)" = "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
 
 tray_click() {
     local x y w h

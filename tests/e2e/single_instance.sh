@@ -12,8 +12,7 @@ write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000
 app_start "$home"
 first=$APP_PID
 window_wait '^Vorlan$' >/dev/null || fail "the main window did not appear"
-for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
-[ "$(tray_icons)" = 1 ] || fail "the tray icon did not embed"
+tray_wait 1 || fail "the tray icon did not embed"
 tray_click
 window_gone '^Vorlan$' 5 || fail "a tray click did not hide the window"
 
@@ -34,8 +33,7 @@ wait "$first" 2>/dev/null
 window_gone '^Vorlan$' 5 || fail "the killed client's window stayed"
 app_start "$home"
 window_wait '^Vorlan$' 15 >/dev/null || fail "a stale lock kept the next start from showing its window"
-for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
-[ "$(tray_icons)" = 1 ] || fail "after a stale lock the tray shows $(tray_icons) icons"
+tray_wait 1 || fail "after a stale lock the tray shows $(tray_icons) icons"
 grep -q "already running" "$APP_OUT" && fail "a stale lock was taken for a running client"
 shot after-stale-lock
 

@@ -13,8 +13,7 @@ write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000
 app_start "$home"
 
 window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
-for _ in $(seq 1 50); do [ "$(tray_icons)" = 1 ] && break; sleep 0.1; done
-[ "$(tray_icons)" = 1 ] || fail "the tray icon did not embed"
+tray_wait 1 || fail "the tray icon did not embed"
 sleep 0.5
 shot main-window
 

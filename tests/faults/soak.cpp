@@ -171,8 +171,6 @@ int TestGui::run() {
     QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
 
-    delete gui->pollTimer;
-    delete gui->trayIcon;
     gui.reset();
 
     const qint64 growthKb = residentPeakAfterMinuteKb - residentAtMinuteKb;

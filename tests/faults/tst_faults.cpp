@@ -56,10 +56,6 @@ void TestGui::init() {
 }
 
 void TestGui::cleanup() {
-    if (gui) {
-        delete gui->pollTimer;
-        delete gui->trayIcon;
-    }
     gui.reset();
     document = nullptr;
     site.reset();
