@@ -17,8 +17,8 @@
 // vorlan_soak [seconds]: the controller against the loopback site for that long (30 minutes
 // by default) while its document polls every second and the site's list of 1,000 calls
 // changes with every poll. It fails on a missed or duplicated row, or on a resident size that
-// grows by 5 MB or more after the first minute. Named as the controller's test friend, to end
-// the timer and tray icon the running program keeps, so a leak check at exit sees only leaks.
+// grows by 5 MB or more after the first minute. The controller is ended before the leak check
+// at exit, and takes its timer and tray icon with it.
 class TestGui {
 public:
     explicit TestGui(int seconds)
