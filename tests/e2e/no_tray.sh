@@ -16,7 +16,7 @@ sleep 1
 grep -q "No system tray found" "$APP_OUT" || fail "start-up did not say that no tray was found"
 [ "$(window_state "$window")" = Normal ] || fail "the main window started as $(window_state "$window")"
 
-xdotool windowactivate --sync "$window" key alt+F4
+window_close "$window" '^Vorlan$' || fail "closing the window left it $(window_state "$window")"
 for _ in $(seq 1 50); do [ "$(window_state "$window")" = Iconic ] && break; sleep 0.1; done
 [ "$(window_state "$window")" = Iconic ] || fail "closing the window left it $(window_state "$window")"
 shot closed-minimised
