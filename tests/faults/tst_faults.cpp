@@ -1,9 +1,9 @@
 #include "gui/gui.h"
 #include "messageboxwatcher.h"
+#include "recordedlog.h"
 #include "testhttpserver.h"
 
 #include <QFile>
-#include <QJSValue>
 #include <QJsonDocument>
 #include <QQmlContext>
 #include <QTimer>
@@ -77,11 +77,7 @@ void TestGui::start(const QString& server) {
 }
 
 QStringList TestGui::log() const {
-    QVariant value = document->property("log");
-    if (value.userType() == qMetaTypeId<QJSValue>()) {
-        value = value.value<QJSValue>().toVariant();
-    }
-    return value.toStringList();
+    return recordedLog(document);
 }
 
 QStringList TestGui::shownCalls() const {

@@ -1,10 +1,10 @@
 #include "gui/gui.h"
 #include "messageboxwatcher.h"
+#include "recordedlog.h"
 #include "testhttpserver.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJSValue>
 #include <QJsonDocument>
 #include <QQmlContext>
 #include <QRegularExpression>
@@ -121,11 +121,7 @@ void TestGui::startWithCalls(const QByteArray& list) {
 }
 
 QStringList TestGui::log() const {
-    QVariant value = document->property("log");
-    if (value.userType() == qMetaTypeId<QJSValue>()) {
-        value = value.value<QJSValue>().toVariant();
-    }
-    return value.toStringList();
+    return recordedLog(document);
 }
 
 QStringList TestGui::logSinceLastClear() const {
