@@ -1,6 +1,6 @@
 #include "benchclock.h"
 #include "benchdata.h"
-#include "gui/calltable.h"
+#include "core/calltable.h"
 
 #include <QJsonDocument>
 #include <QtTest>

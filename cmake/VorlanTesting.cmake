@@ -17,7 +17,7 @@ function(add_vorlan_test name)
     endif()
 
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE vorlancore vorlan_testsupport Qt5::Test ${T_LIBS})
+    target_link_libraries(${name} PRIVATE vorlan_gui vorlan_testsupport Qt5::Test ${T_LIBS})
     set(command ${name})
     if(T_QUICK)
         target_link_libraries(${name} PRIVATE Qt5::QuickTest)

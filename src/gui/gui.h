@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/calltable.h"
+#include "core/calltable.h"
 
 #include <QJsonObject>
 #include <QQmlApplicationEngine>

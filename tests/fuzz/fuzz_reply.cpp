@@ -1,4 +1,4 @@
-#include "gui/calltable.h"
+#include "core/calltable.h"
 #include "net/siteapi.h"
 
 #include <QByteArray>

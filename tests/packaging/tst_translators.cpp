@@ -1,5 +1,5 @@
+#include "core/translators.h"
 #include "gui/gui.h"
-#include "gui/translators.h"
 #include "testhttpserver.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "gui/translators.h"
+#include "core/translators.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

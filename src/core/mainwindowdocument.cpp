@@ -1,4 +1,4 @@
-#include "gui/mainwindowdocument.h"
+#include "core/mainwindowdocument.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "gui/singleinstance.h"
+#include "core/singleinstance.h"
 
 #include <QDeadlineTimer>
 #include <QLocalSocket>
