@@ -5,8 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QQmlContext>
+#include <QQuickWindow>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -53,6 +55,9 @@ private slots:
     void close_sendsCommentWithLineBreaks();
     void close_withoutCallSendsEmptyId();
     void close_transportFailureKeepsCall();
+    void close_callTakenDuringWaitStaysCurrent();
+
+    void redraw_keepsTopVisibleRow();
 
     void register_sendsFieldsAndFreshIdentifiers();
     void register_successStoresAndRestarts();
@@ -532,6 +537,82 @@ void TestGui::close_transportFailureKeepsCall() {
     QCOMPARE(log(), QStringList());
     QCOMPARE(gui->currentCallID, QStringLiteral("5"));
     QCOMPARE(gui->calls.keys(), QStringList{"5"});
+}
+
+void TestGui::close_callTakenDuringWaitStaysCurrent() {
+    startWithCalls(R"([{"id":"5"},{"id":"6"}])");
+    gui->closeConversation(QStringLiteral("5"));
+    Response slowConfirm = Response::json(R"({"result":0})");
+    slowConfirm.delayMs = 500;
+    site->enqueue("/vorlan/set.php", slowConfirm);
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    // The operator takes call 6 while the site has the close of call 5 but has not answered.
+    QMetaObject::Connection taking;
+    taking = connect(site.get(), &TestHttpServer::requestReceived, this, [this, &taking] {
+        disconnect(taking);
+        QTimer::singleShot(0, gui.get(), [this] { gui->closeConversation("6"); });
+    });
+    QVERIFY(gui->closeConversationSendResult(QStringLiteral("first")));
+
+    site->clearRequests();
+    QVERIFY(gui->closeConversationSendResult(QStringLiteral("second")));
+    QCOMPARE(requestsTo("/vorlan/set.php").value(0).formFields().value(2),
+             (QPair<QString, QString>("id", "6")));
+}
+
+namespace {
+// The list view of a main window, whatever feeds it; -1 when no row is at its top edge.
+int topVisibleRow(QObject* window) {
+    auto* view = window->findChild<QQuickItem*>(QStringLiteral("callerList"));
+    if (!view || view->metaObject()->indexOfMethod("indexAt(qreal,qreal)") < 0) {
+        const auto items = window->findChildren<QQuickItem*>();
+        auto found = std::find_if(items.begin(), items.end(), [](QQuickItem* item) {
+            return item->inherits("QQuickListView");
+        });
+        view = found == items.end() ? nullptr : *found;
+    }
+    int row = -1;
+    if (view) {
+        QMetaObject::invokeMethod(view, "indexAt", Q_RETURN_ARG(int, row),
+                                  Q_ARG(qreal, view->property("contentX").toReal() + 1),
+                                  Q_ARG(qreal, view->property("contentY").toReal() + 1));
+    }
+    return row;
+}
+
+QByteArray callList(int count) {
+    QJsonArray calls;
+    for (int i = 0; i < count; ++i) {
+        calls.append(QJsonObject{{"id", QString::number(100 + i)}, {"name", "Caller"}});
+    }
+    return QJsonDocument(calls).toJson(QJsonDocument::Compact);
+}
+} // namespace
+
+// The default window, scrolled, keeps its top row when a poll brings one more call.
+void TestGui::redraw_keepsTopVisibleRow() {
+    QFile file(QStringLiteral(DEFAULT_DOCUMENT));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    site->route("/vorlan/get.php", Response::json(callList(60)));
+    gui = std::make_unique<GUI>();
+    gui->documentEngine().rootContext()->setContextProperty(
+        "workplace", QVariantMap{{"server", site->baseUrl()}, {"operatorID", "{op-1}"}});
+    gui->documentEngine().loadData(file.readAll(), QUrl());
+    auto* window = qobject_cast<QQuickWindow*>(gui->documentEngine().rootObjects().value(0));
+    QVERIFY(window);
+    gui->init();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* view = window->findChild<QQuickItem*>(QStringLiteral("callerList"));
+    QVERIFY(view);
+    QTRY_COMPARE(view->property("count").toInt(), 60);
+    QMetaObject::invokeMethod(view, "positionViewAtIndex", Q_ARG(int, 30), Q_ARG(int, 0));
+    QCOMPARE(topVisibleRow(window), 30);
+
+    site->route("/vorlan/get.php", Response::json(callList(61)));
+    gui->getDataFromServer();
+    QTRY_COMPARE(view->property("count").toInt(), 61);
+    QMetaObject::invokeMethod(view, "forceLayout");
+    QCOMPARE(topVisibleRow(window), 30);
 }
 
 void TestGui::register_sendsFieldsAndFreshIdentifiers() {
