@@ -12,7 +12,6 @@ home=$(mktemp -d)
 write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000003}"
 app_start "$home"
 window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
-sleep 1
 grep -q "No system tray found" "$APP_OUT" || fail "start-up did not say that no tray was found"
 [ "$(window_state "$window")" = Normal ] || fail "the main window started as $(window_state "$window")"
 

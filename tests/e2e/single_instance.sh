@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One client per user: a second start brings the running client's window back and ends
 # with status 0 without a second tray icon; a lock left by a killed client does not block
-# the next start; on an unregistered workstation a second start brings back the form.
+# the next start; a start beside a stopped client says it is already running and ends; on an
+# unregistered workstation a second start brings back the form.
 set -u
 E2E_NAME=single_instance
 source "$(dirname "$0")/session.sh"
@@ -22,10 +23,19 @@ status=$?
 [ "$status" = 0 ] || fail "the second start ended with status $status: $(cat "$second_out")"
 grep -q "already running" "$second_out" || fail "the second start said nothing: $(cat "$second_out")"
 window_wait '^Vorlan$' 5 >/dev/null || fail "the second start did not bring the window back"
-sleep 1
 shot second-start
 [ "$(tray_icons)" = 1 ] || fail "the second start left $(tray_icons) tray icons"
 kill -0 "$first" 2>/dev/null || fail "the second start ended the first"
+
+# A client that holds the lock but does not answer (stopped, hung) is still running.
+kill -STOP "$first"
+HOME=$home timeout 30 "$VORLAN" >"$SHOT_DIR/stopped.out" 2>&1
+status=$?
+kill -CONT "$first"
+[ "$status" = 0 ] || fail "the start beside a stopped client ended with status $status: $(cat "$SHOT_DIR/stopped.out")"
+grep -q "already running" "$SHOT_DIR/stopped.out" \
+    || fail "the start beside a stopped client did not say it is already running: $(cat "$SHOT_DIR/stopped.out")"
+[ "$(tray_icons)" = 1 ] || fail "the start beside a stopped client left $(tray_icons) tray icons"
 
 kill -KILL "$first"
 wait "$first" 2>/dev/null

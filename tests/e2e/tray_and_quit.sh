@@ -14,7 +14,6 @@ app_start "$home"
 
 window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
 tray_wait 1 || fail "the tray icon did not embed"
-sleep 0.5
 shot main-window
 
 tray_click
@@ -24,7 +23,6 @@ tray_click
 window=$(window_wait '^Vorlan$' 5) || fail "a second tray click did not show the window"
 
 window_close "$window" '^Vorlan$' || fail "closing the window did not hide it"
-sleep 1
 kill -0 "$APP_PID" 2>/dev/null || fail "closing the main window ended the program"
 [ "$(tray_icons)" = 1 ] || fail "the tray icon went away with the window"
 
