@@ -6,18 +6,13 @@
 # command ends the program.
 set -u
 E2E_NAME=operator_road
-here=$(dirname "$0")
-source "$here/session.sh"
-source "$here/../server/site.sh"
+source "$(dirname "$0")/session.sh"
 session_start
-
-scratch=$(mktemp -d)
 export VORLAN_SITE_PASSWORD=road-password
-site_start "$scratch/site.sqlite" || fail "the reference site did not start"
-trap 'site_stop; session_stop' EXIT
-show_call() { VORLAN_DB=$scratch/site.sqlite php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
+site_session_start
+show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
-home=$scratch/home
+home=$SCRATCH/home
 mkdir -p "$home"
 app_start "$home"
 form=$(window_wait '^Workplace registration$') || fail "the registration form did not appear"

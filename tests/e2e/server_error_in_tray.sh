@@ -6,13 +6,9 @@ set -u
 E2E_NAME=server_error_in_tray
 here=$(dirname "$0")
 source "$here/session.sh"
-source "$here/../server/site.sh"
 session_start
-
-scratch=$(mktemp -d)
-site_start "$scratch/site.sqlite" || fail "the reference site did not start"
-trap 'site_stop; session_stop' EXIT
-home=$scratch/home
+site_session_start
+home=$SCRATCH/home
 write_registration "$home" "$SITE_URL" "{1c0ffee0-0000-4000-8000-000000000004}"
 cp "$here/HiddenPollMainWindow.qml" "$home/.vorlan/MainWindow.qml"
 

@@ -4,6 +4,11 @@
 #   session_stop                ends what session_start began and every program this run
 #                               started (by PID: other runs' and the developer's clients live)
 #   app_start <home> [args]     starts the program with HOME=<home>; sets APP_PID, APP_OUT
+#   scratch_new                 a new temporary directory in SCRATCH, removed by session_stop
+#   site_session_start          the reference site on loopback with a new database SITE_DB
+#                               (SITE_URL as site.sh sets it), stopped with the session
+#   app_start_registered <server> <operator id>
+#                               starts it in a new home registered at <server>; sets APP_HOME
 #   app_adopt <home> [s]        waits for the program that a running one started anew with
 #                               HOME=<home> (the restart after a registration); sets APP_PID
 #   app_wait_exit <seconds>     waits for APP_PID to end; sets APP_STATUS
@@ -24,8 +29,10 @@
 E2E_NAME=${E2E_NAME:-e2e}
 SHOT_DIR=${ARTIFACT_DIR:-/tmp}/$E2E_NAME
 VORLAN=${VORLAN:-$VORLAN_BINARY_DIR/vorlan}
+XSELECTION=${XSELECTION:-${VORLAN_BINARY_DIR:-}/tests/e2e/vorlan_xselection}
 SESSION_PIDS=()
 APP_PIDS=()
+SCRATCH_DIRS=()
 mkdir -p "$SHOT_DIR"
 
 # Waits until some client owns the X selection $1 (at most $2 seconds).
@@ -70,8 +77,10 @@ session_stop() {
     for pid in "${APP_PIDS[@]}"; do kill -CONT "$pid" 2>/dev/null; kill "$pid" 2>/dev/null; done
     for pid in "${SESSION_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
+    rm -rf "${SCRATCH_DIRS[@]}"
     APP_PIDS=()
     SESSION_PIDS=()
+    SCRATCH_DIRS=()
 }
 
 app_start() {
@@ -81,6 +90,26 @@ app_start() {
     HOME=$home "$VORLAN" "$@" >"$APP_OUT" 2>&1 &
     APP_PID=$!
     APP_PIDS+=("$APP_PID")
+}
+
+scratch_new() {
+    SCRATCH=$(mktemp -d)
+    SCRATCH_DIRS+=("$SCRATCH")
+}
+
+site_session_start() {
+    source "$(dirname "${BASH_SOURCE[0]}")/../server/site.sh"
+    scratch_new
+    SITE_DB=$SCRATCH/site.sqlite
+    site_start "$SITE_DB" || fail "the reference site did not start"
+    trap 'site_stop; session_stop' EXIT
+}
+
+app_start_registered() {
+    scratch_new
+    APP_HOME=$SCRATCH
+    write_registration "$APP_HOME" "$1" "$2"
+    app_start "$APP_HOME"
 }
 
 # The program's processes whose HOME is $1: every run gives its programs a home of their own.

@@ -8,9 +8,8 @@ E2E_NAME=single_instance
 source "$(dirname "$0")/session.sh"
 session_start
 
-home=$(mktemp -d)
-write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000002}"
-app_start "$home"
+app_start_registered "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000002}"
+home=$APP_HOME
 first=$APP_PID
 window_wait '^Vorlan$' >/dev/null || fail "the main window did not appear"
 tray_wait 1 || fail "the tray icon did not embed"
@@ -47,7 +46,8 @@ tray_wait 1 || fail "after a stale lock the tray shows $(tray_icons) icons"
 grep -q "already running" "$APP_OUT" && fail "a stale lock was taken for a running client"
 shot after-stale-lock
 
-fresh=$(mktemp -d)
+scratch_new
+fresh=$SCRATCH
 app_start "$fresh"
 form=$(window_wait '^Workplace registration$') || fail "the registration form did not appear"
 xdotool windowminimize --sync "$form"

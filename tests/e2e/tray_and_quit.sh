@@ -7,10 +7,8 @@ E2E_NAME=tray_and_quit
 source "$(dirname "$0")/session.sh"
 session_start
 
-home=$(mktemp -d)
 # Nothing listens on port 9: the polls fail quietly and the list stays empty.
-write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000001}"
-app_start "$home"
+app_start_registered "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000001}"
 
 window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
 tray_wait 1 || fail "the tray icon did not embed"

@@ -1,7 +1,5 @@
-#include "gui/gui.h"
+#include "controllerfixture.h"
 #include "messageboxwatcher.h"
-#include "recordedlog.h"
-#include "testhttpserver.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -14,9 +12,8 @@
 using Response = TestHttpServer::Response;
 
 // The controller against a broken or hostile site: what the operator sees (the recording
-// document's calls, the message boxes) and that no call and no typed result is lost. Named as
-// the controller's test friend, to end the timer and tray icon the running program keeps.
-class TestGui : public QObject {
+// document's calls, the message boxes) and that no call and no typed result is lost.
+class TestFaults : public QObject, private ControllerFixture {
     Q_OBJECT
 
 private slots:
@@ -33,15 +30,8 @@ private slots:
     void failedClose_retriedWithSameText();
 
 private:
-    void start(const QString& server);
-    QStringList log() const;
     // The call ids and names the list shows since it was last cleared; empty if never drawn.
     QStringList shownCalls() const;
-    void clearLog() { document->setProperty("log", QVariantList()); }
-
-    std::unique_ptr<TestHttpServer> site;
-    std::unique_ptr<GUI> gui;
-    QObject* document = nullptr;
 };
 
 namespace {
@@ -49,54 +39,25 @@ const QByteArray knownCalls = R"([{"id":"1","name":"Ann","status":"0"},{"id":"2"
 const QStringList knownShown{"1 Ann", "2 Bob"};
 } // namespace
 
-void TestGui::init() {
-    site = std::make_unique<TestHttpServer>();
-    QVERIFY(site->listen());
+void TestFaults::init() {
+    QVERIFY(listenSite());
     site->route("/vorlan/get.php", Response::json(knownCalls));
 }
 
-void TestGui::cleanup() {
-    gui.reset();
-    document = nullptr;
-    site.reset();
+void TestFaults::cleanup() {
+    tearDown();
 }
 
-void TestGui::start(const QString& server) {
-    QFile file(QStringLiteral(RECORDING_DOCUMENT));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    gui = std::make_unique<GUI>();
-    gui->documentEngine().rootContext()->setContextProperty(
-        QStringLiteral("testSettings"),
-        QVariantMap{{QStringLiteral("server"), server},
-                    {QStringLiteral("operatorID"), QStringLiteral("{op-7}")},
-                    {QStringLiteral("visible"), true}});
-    gui->documentEngine().loadData(file.readAll(), QUrl());
-    document = gui->documentEngine().rootObjects().value(0);
-    QVERIFY(document);
-    gui->init();
-}
-
-QStringList TestGui::log() const {
-    return recordedLog(document);
-}
-
-QStringList TestGui::shownCalls() const {
-    const QStringList entries = log();
-    const int cleared = entries.lastIndexOf(QStringLiteral("clearList"));
+QStringList TestFaults::shownCalls() const {
     QStringList shown;
-    for (const QString& entry : entries.mid(cleared + 1)) {
-        const QString prefix = QStringLiteral("appendElement ");
-        if (cleared >= 0 && entry.startsWith(prefix)) {
-            const QJsonObject record =
-                QJsonDocument::fromJson(entry.mid(prefix.size()).toUtf8()).object();
-            shown << record.value(QLatin1String("callID")).toString() + QLatin1Char(' ') +
-                         record.value(QLatin1String("name")).toString();
-        }
+    for (const QJsonObject& record : shownRecords()) {
+        shown << record.value(QLatin1String("callID")).toString() + QLatin1Char(' ') +
+                     record.value(QLatin1String("name")).toString();
     }
     return shown;
 }
 
-void TestGui::transportFault_keepsListThenRecovers_data() {
+void TestFaults::transportFault_keepsListThenRecovers_data() {
     QTest::addColumn<Response>("fault");
     Response midBody = Response::json(R"([{"id":"3","name":"Cid"},{"id":"4","name":"Dan"}])");
     midBody.closeMidBody = true;
@@ -109,9 +70,9 @@ void TestGui::transportFault_keepsListThenRecovers_data() {
     QTest::newRow("error page") << Response::text("<html>Bad gateway</html>", 502);
 }
 
-void TestGui::transportFault_keepsListThenRecovers() {
+void TestFaults::transportFault_keepsListThenRecovers() {
     QFETCH(Response, fault);
-    start(site->baseUrl());
+    start();
     QCOMPARE(shownCalls(), knownShown);
     clearLog();
     MessageBoxWatcher boxes;
@@ -131,7 +92,7 @@ void TestGui::transportFault_keepsListThenRecovers() {
 
     QVERIFY(servedWhileWaiting);
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     QVERIFY(boxes.boxes.isEmpty());
 
     site->route(
@@ -139,11 +100,11 @@ void TestGui::transportFault_keepsListThenRecovers() {
         Response::json(R"([{"id":"1","name":"Renamed","status":"1"},{"id":"5","name":"Eve"}])"));
     gui->getDataFromServer();
     QCOMPARE(shownCalls(), (QStringList{"1 Ann", "5 Eve"}));
-    QCOMPARE(gui->calls.value(QStringLiteral("1")).value(QLatin1String("status")).toString(),
+    QCOMPARE(inside().calls().value(QStringLiteral("1")).value(QLatin1String("status")).toString(),
              QStringLiteral("1"));
 }
 
-void TestGui::hostileReply_data() {
+void TestFaults::hostileReply_data() {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QStringList>("shown");
 
@@ -170,10 +131,10 @@ void TestGui::hostileReply_data() {
 
 // A reply that is not a list reads as an empty one: the list is cleared and the window is not
 // raised; the site still holds the calls, and the next good poll shows them again.
-void TestGui::hostileReply() {
+void TestFaults::hostileReply() {
     QFETCH(QByteArray, reply);
     QFETCH(QStringList, shown);
-    start(site->baseUrl());
+    start();
     clearLog();
     MessageBoxWatcher boxes;
 
@@ -188,8 +149,8 @@ void TestGui::hostileReply() {
     QCOMPARE(shownCalls(), knownShown);
 }
 
-void TestGui::siteDownForSeveralPolls_thenBack() {
-    start(site->baseUrl());
+void TestFaults::siteDownForSeveralPolls_thenBack() {
+    start();
     clearLog();
     MessageBoxWatcher boxes;
     Response dropped = Response::json(knownCalls);
@@ -205,15 +166,15 @@ void TestGui::siteDownForSeveralPolls_thenBack() {
     }
     QCOMPARE(site->requestCount(), 1 + down.size());
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
 
     gui->getDataFromServer();
     QCOMPARE(shownCalls(), knownShown);
     QVERIFY(boxes.boxes.isEmpty());
 }
 
-void TestGui::serverErrorStorm_oneBoxAtMost() {
-    start(site->baseUrl());
+void TestFaults::serverErrorStorm_oneBoxAtMost() {
+    start();
     clearLog();
     site->clearRequests();
     // Once the box is open, the poll timer fires every 20 ms for the second it stays open.
@@ -222,20 +183,20 @@ void TestGui::serverErrorStorm_oneBoxAtMost() {
     QTimer speedUp;
     connect(&speedUp, &QTimer::timeout, this, [&] {
         if (boxes.openNow > 0) {
-            gui->pollTimer->setInterval(20);
+            inside().pollTimer()->setInterval(20);
             speedUp.stop();
         }
     });
     speedUp.start(5);
     gui->getDataFromServer();
-    gui->pollTimer->stop();
+    inside().pollTimer()->stop();
 
     QVERIFY2(site->requestCount() > 10, qPrintable(QString::number(site->requestCount())));
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.mostOpenAtOnce, 1);
     QCOMPARE(boxes.boxes.first().text, QStringLiteral("Site closed"));
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
 
     site->route("/vorlan/get.php", Response::json(knownCalls));
     gui->getDataFromServer();
@@ -243,25 +204,25 @@ void TestGui::serverErrorStorm_oneBoxAtMost() {
     QCOMPARE(boxes.boxes.size(), 1);
 }
 
-void TestGui::selfSignedCertificate_refused() {
+void TestFaults::selfSignedCertificate_refused() {
     TestHttpServer secure;
     QVERIFY(secure.listenSecure());
     secure.route("/vorlan/get.php", Response::json(knownCalls));
     MessageBoxWatcher boxes;
-    start(secure.baseUrl());
+    start({{QStringLiteral("server"), secure.baseUrl()}});
 
     QCOMPARE(log(), (QStringList{"getServer", "getOperatorID"}));
-    QVERIFY(gui->calls.isEmpty());
+    QVERIFY(inside().calls().isEmpty());
     // The handshake failed: no request crossed the untrusted connection.
     QCOMPARE(secure.requestCount(), 0);
     QVERIFY(boxes.boxes.isEmpty());
 }
 
-void TestGui::failedClose_retriedWithSameText() {
-    start(site->baseUrl());
+void TestFaults::failedClose_retriedWithSameText() {
+    start();
     site->route("/vorlan/set.php", Response::json(R"({"result":"0"})"));
     gui->startConversation(QStringLiteral("1"));
-    QCOMPARE(gui->currentCallID, QStringLiteral("1"));
+    QCOMPARE(inside().currentCallID(), QStringLiteral("1"));
     site->clearRequests();
 
     const QString text = QStringLiteral("Called back; wants a quote by Friday.\nПерезвонить");
@@ -272,13 +233,13 @@ void TestGui::failedClose_retriedWithSameText() {
     site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
 
     QVERIFY(!gui->closeConversationSendResult(text));
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     QVERIFY(!gui->closeConversationSendResult(text));
-    QCOMPARE(gui->currentCallID, QStringLiteral("1"));
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().currentCallID(), QStringLiteral("1"));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     site->route("/vorlan/get.php", Response::json(R"([{"id":"2","name":"Bob"}])"));
     QVERIFY(gui->closeConversationSendResult(text));
-    QVERIFY(gui->currentCallID.isEmpty());
+    QVERIFY(inside().currentCallID().isEmpty());
     QCOMPARE(shownCalls(), QStringList{"2 Bob"});
 
     QVector<QPair<QString, QString>> closes;
@@ -292,5 +253,5 @@ void TestGui::failedClose_retriedWithSameText() {
     QCOMPARE(closes, sameEachTime);
 }
 
-QTEST_MAIN(TestGui)
+QTEST_MAIN(TestFaults)
 #include "tst_faults.moc"

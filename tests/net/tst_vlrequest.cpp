@@ -1,5 +1,4 @@
-#include "net/vlrequest.h"
-#include "testhttpserver.h"
+#include "requestfixture.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -11,7 +10,7 @@ using Request = TestHttpServer::Request;
 using Response = TestHttpServer::Response;
 using Fields = QList<QPair<QString, QString>>;
 
-class TestVLRequest : public QObject {
+class TestVLRequest : public QObject, private RequestFixture {
     Q_OBJECT
 
 private slots:
@@ -41,21 +40,14 @@ private slots:
     void redirect_betweenSchemes();
     void transferTimeout_failsSilentSite_data();
     void transferTimeout_failsSilentSite();
-
-private:
-    std::unique_ptr<TestHttpServer> server;
-    std::unique_ptr<VLRequest> request;
 };
 
 void TestVLRequest::init() {
-    server = std::make_unique<TestHttpServer>();
-    QVERIFY(server->listen());
-    request = std::make_unique<VLRequest>(nullptr);
+    QVERIFY(setUpRequest());
 }
 
 void TestVLRequest::cleanup() {
-    request.reset();
-    server.reset();
+    tearDownRequest();
 }
 
 void TestVLRequest::setMethod_data() {
