@@ -25,14 +25,14 @@ Window {
 
     Item {
         anchors.left: parent.left
-        anchors.leftMargin: 20
+        anchors.leftMargin: Theme.paddingLarge
         anchors.top: parent.top
-        anchors.topMargin: 40
+        anchors.topMargin: Theme.paddingXXLarge
         anchors.right: parent.right
-        anchors.rightMargin: 40
+        anchors.rightMargin: Theme.paddingXXLarge
 
         ColumnLayout {
-            spacing: 5
+            spacing: Theme.paddingSmall
 
             ColumnLayout {
                 Label {
@@ -60,10 +60,10 @@ Window {
 
     Row {
         anchors.right: parent.right
-        anchors.rightMargin: 10
+        anchors.rightMargin: Theme.paddingMedium
         anchors.bottom: parent.bottom
-        anchors.bottomMargin: 10
-        spacing: 10
+        anchors.bottomMargin: Theme.paddingMedium
+        spacing: Theme.paddingMedium
 
         Button {
             objectName: "okButton"
