@@ -18,9 +18,11 @@ Window {
     modality: Qt.ApplicationModal
     title: qsTr("Operator ID")
 
+    // The shown identity; the fields bind to it until the operator edits them.
+    property var identity: ({ id: "", name: "" })
+
     function fillDialog(par) {
-        worksetID.text = par.id
-        worksetName.text = par.name
+        identity = par
     }
 
     Item {
@@ -41,6 +43,7 @@ Window {
                 TextField {
                     id: worksetID
                     objectName: "worksetID"
+                    text: opID.identity.id
                     Layout.preferredWidth: 300
                 }
             }
@@ -52,6 +55,7 @@ Window {
                 TextField {
                     id: worksetName
                     objectName: "worksetName"
+                    text: opID.identity.name
                     Layout.preferredWidth: 300
                 }
             }
