@@ -55,7 +55,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qml-module-qtquick2, qml-module-qtquick-window2, qml-module-qtquick-layouts, qml-module-qtquick-controls, qml-module-qtquick-controls2, qml-module-qtquick-templates2, qml-module-qtquick-dialogs, qml-module-qtquick-privatewidgets, qml-module-qt-labs-folderlistmodel, qml-module-qt-labs-settings")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n")
+# The Wayland platform plugin, for sessions that offer no X server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n, qtwayland5")
 include(CPack)
 
 if(VORLAN_TESTS)
