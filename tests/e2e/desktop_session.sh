@@ -2,6 +2,8 @@
 # host (the tray of KDE Plasma, GNOME's AppIndicator extension and the XFCE panel) and a Wayland
 # compositor. Meant to be sourced after session.sh and session_start.
 #
+#   until_true <s> <command...> waits up to <s> seconds for the command to succeed
+#   app_gone                   whether APP_PID has ended (a program that is no child too)
 #   bus_start                  a private session bus; exports DBUS_SESSION_BUS_ADDRESS
 #   sni_host_start [p=N;x;y]   xfconfd and an xfce4-panel holding only its status tray
 #   sni_items                  the registered status-notifier items, one "service/path" a line
@@ -16,6 +18,8 @@
 #   wl_windows                 "pid title" of each top-level window weston shows
 #   wl_window_wait <regex> [s] waits until a top-level window's title matches; echoes its pid
 #   wl_window_gone <regex> [s] waits until no top-level window's title matches
+#   wl_window_origin <regex>  sets WL_X WL_Y, the window's content in X coordinates
+#   wl_menu_choose <regex> <dx> <dy>  menu_choose for a Wayland window
 #   wl_key <keys...>           key presses into the focused Wayland window
 #   wl_type <text>             types into the focused Wayland window
 #   wl_shot <name>             a screenshot of weston's output into $SHOT_DIR/<name>.png
@@ -34,7 +38,6 @@ desktop_stop() {
     rm -rf "$DESKTOP_DIR"
 }
 
-# Waits up to <s> seconds for a command to succeed.
 until_true() {
     local deadline=$((SECONDS + $1))
     shift
@@ -43,6 +46,8 @@ until_true() {
         sleep 0.1
     done
 }
+
+app_gone() { ! kill -0 "$APP_PID" 2>/dev/null; }
 
 bus_name_owned() {
     gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
@@ -207,6 +212,27 @@ wl_window_shown() { wl_windows | grep -qE "^[0-9]+ ${1#^}"; }
 wl_window_absent() { ! wl_window_shown "$1"; }
 
 wl_window_gone() { until_true "${2:-15}" wl_window_absent "$1"; }
+
+# The window's content in X coordinates of the display weston runs on: Qt draws the window's
+# own decoration on Wayland, a 3-pixel border and a 30-pixel title bar.
+wl_window_origin() {
+    local x y
+    read -r x y < <(weston-debug scene-graph 2>/dev/null | awk -v title="$1" '
+        /role xdg_toplevel/ { match($0, /top-level window .* of /);
+            inwin = substr($0, RSTART + 18, RLENGTH - 23) ~ title; next }
+        inwin && /position:/ { gsub(/[(),]/, " "); print $2, $3; exit }')
+    [ -n "$x" ] || fail "no Wayland window matches $1"
+    window_geometry "$WESTON_WINDOW"
+    WL_X=$((WIN_X + x + 3)) WL_Y=$((WIN_Y + y + 30))
+}
+
+# As menu_choose does on X: the menu bar's menu at <dx>, then the item at <dy>.
+wl_menu_choose() {
+    wl_window_origin "$1"
+    click_at $((WL_X + $2)) $((WL_Y + 10))
+    sleep 0.3
+    click_at $((WL_X + $2 + 40)) $((WL_Y + $3))
+}
 
 # Weston hands the keys its own X window receives to the Wayland window it has focused.
 wl_key() {

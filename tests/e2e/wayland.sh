@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The program as a native Wayland client of weston, without XWayland: the registration form
 # takes the operator's typing and registers the workplace with the site, the restarted
-# program shows its main window, lists a visitor's request, and its status-notifier item
-# toggles the window.
+# program shows its main window, lists a visitor's request, its status-notifier item toggles
+# the window, and its quit command ends it.
 set -u
 E2E_NAME=wayland
 here=$(dirname "$0")
@@ -66,5 +66,9 @@ wl_window_gone '^Vorlan' 5 || fail "Activate did not hide the window"
 wl_shot 5-hidden
 sni_activate "$item"
 wl_window_wait '^Vorlan: 1 pending$' 5 >/dev/null || fail "a second Activate did not show the window"
-kill -0 "$APP_PID" 2>/dev/null || fail "the program ended"
+
+wl_menu_choose '^Vorlan' 40 34
+# The restarted program is not this shell's child: its end is seen, not its status.
+until_true 10 app_gone || fail "Quit application did not end the program"
+sni_wait 0 5 || fail "the item stayed registered after the program ended"
 echo "PASS: Wayland"
