@@ -1,6 +1,8 @@
 # Desktop integration (menu entry, icons, metainfo, manual page, autostart entry) and the
 # Debian package built from the install tree with CPack.
 set(VORLAN_APP_ID org.vorlan.Client)
+# Wayland compositors find the window's icon and menu entry by this name, not by the window.
+target_compile_definitions(vorlan PRIVATE VORLAN_APP_ID="${VORLAN_APP_ID}")
 set(pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(gen ${PROJECT_BINARY_DIR}/packaging)
 

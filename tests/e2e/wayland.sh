@@ -28,6 +28,9 @@ home=$scratch/home
 mkdir -p "$home"
 wl_app_start "$home"
 APP_PID=$(wl_window_wait '^Workplace registration$') || fail "the registration form did not appear"
+# The compositor takes the window's icon and menu entry from the desktop entry of this name.
+weston-debug scene-graph | grep -qF "'Workplace registration' of org.vorlan.Client," \
+    || fail "the form's window does not name the desktop entry"
 sleep 0.5
 wl_shot 1-registration-form
 wl_type "$SITE_URL"
