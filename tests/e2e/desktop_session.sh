@@ -171,7 +171,9 @@ panel-position=none
 animation=none
 startup-animation=none
 EOF
-    export WAYLAND_DISPLAY=vorlan-e2e-$$
+    # The compositor's socket, and with it every client's way in, is this run's alone.
+    mkdir -m 700 "$DESKTOP_DIR/runtime"
+    export XDG_RUNTIME_DIR=$DESKTOP_DIR/runtime WAYLAND_DISPLAY=wayland-e2e
     # --debug lets the run read the scene graph and take screenshots.
     weston --backend=x11-backend.so --use-pixman --width=1024 --height=640 \
         --socket="$WAYLAND_DISPLAY" --config="$DESKTOP_DIR/weston.ini" --debug \
