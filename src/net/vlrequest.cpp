@@ -14,8 +14,6 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-#include <limits>
-
 namespace {
 
 const int defaultTransferTimeoutMs = 30000;
@@ -23,6 +21,7 @@ const int defaultTransferTimeoutMs = 30000;
 const int exchangeLimitMs = 120000;
 const int maximumRedirects = 20;
 const qint64 defaultMaximumReplySize = 64 * 1024 * 1024;
+const qint64 readAheadBytes = 1024 * 1024;
 // Query fields that hold credentials: shown hidden or shortened wherever a URL is printed.
 const QString hiddenField = QStringLiteral("pass");
 const QStringList shortenedFields{QStringLiteral("operator"), QStringLiteral("opID")};
@@ -241,8 +240,9 @@ void VLRequest::requestFinished(QNetworkReply* reply) {
         downloadFile.reset();
     }
     replyHeaders = reply->rawHeaderPairs();
-    // An aborted reply is closed and has nothing left to read.
-    replyText = reply->isOpen() ? reply->readAll() : QByteArray();
+    // An aborted reply is closed, and what it brought is no answer.
+    replyText = reply->isOpen() ? received + reply->readAll() : QByteArray();
+    received.clear();
     replyError = reply->error();
     replyErrorString = withoutSecrets(reply->errorString(), reply->url());
     if (replyError == QNetworkReply::OperationCanceledError) {
@@ -331,12 +331,13 @@ void VLRequest::waitFor(QNetworkReply* reply) {
 
 void VLRequest::limitSize(QNetworkReply* reply) {
     drainedBytes = 0;
-    // The network layer stops reading once this much waits unread, so a bomb never unpacks
-    // further than one step past the limit.
-    reply->setReadBufferSize(
-        maximumReplySize < std::numeric_limits<qint64>::max() ? maximumReplySize + 1 : 0);
+    received.clear();
+    // The network layer unpacks no further ahead than this, and every arrival is taken out of
+    // the reply at once: a decompression bomb is stopped one step past the limit.
+    reply->setReadBufferSize(readAheadBytes);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        if (drainedBytes + reply->bytesAvailable() > maximumReplySize) {
+        received += reply->readAll();
+        if (drainedBytes + received.size() > maximumReplySize) {
             abort = Abort::TooLarge;
             reply->abort();
         }

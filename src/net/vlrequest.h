@@ -100,8 +100,9 @@ private:
     QDeadlineTimer exchangeDeadline;
     Abort abort = Abort::None;
     qint64 maximumReplySize;
-    // Bytes of the current reply already written to the download file.
+    // The current reply's body taken so far: written to the download file, or kept here.
     qint64 drainedBytes = 0;
+    QByteArray received;
     // The host the exchange was addressed to; redirects may not leave it.
     QString exchangeHost;
 };
