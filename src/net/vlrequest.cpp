@@ -1,6 +1,7 @@
 #include "vlrequest.h"
 
 #include "net/qstdout.h"
+#include "net/replyinflater.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -22,6 +23,9 @@ const int exchangeLimitMs = 120000;
 const int maximumRedirects = 20;
 const qint64 defaultMaximumReplySize = 64 * 1024 * 1024;
 const qint64 readAheadBytes = 1024 * 1024;
+const QByteArray acceptEncoding = QByteArrayLiteral("Accept-Encoding");
+// Marks a request whose reply this class unpacks itself.
+const auto unpackedHere = QNetworkRequest::User;
 // Query fields that hold credentials: shown hidden or shortened wherever a URL is printed.
 const QString hiddenField = QStringLiteral("pass");
 const QStringList shortenedFields{QStringLiteral("operator"), QStringLiteral("opID")};
@@ -80,6 +84,15 @@ QString withoutSecrets(QString text, const QUrl& url) {
 QString formSafe(QString text) {
     return text.replace(QLatin1Char('%'), QLatin1String("%25"))
         .replace(QLatin1Char('+'), QLatin1String("%2B"));
+}
+// Asks for the encodings Qt asks for, but leaves the unpacking to ReplyInflater. A caller's own
+// Accept-Encoding keeps the body as it came, as it does with Qt.
+QNetworkRequest unpackingHere(QNetworkRequest request) {
+    if (!request.hasRawHeader(acceptEncoding)) {
+        request.setRawHeader(acceptEncoding, QByteArrayLiteral("gzip, deflate"));
+        request.setAttribute(unpackedHere, true);
+    }
+    return request;
 }
 } // namespace
 
@@ -239,13 +252,16 @@ void VLRequest::requestFinished(QNetworkReply* reply) {
         downloadFile->close();
         downloadFile.reset();
     }
+    takeBody(reply);
     replyHeaders = reply->rawHeaderPairs();
     // An aborted reply is closed, and what it brought is no answer.
-    replyText = reply->isOpen() ? received + reply->readAll() : QByteArray();
+    replyText = reply->isOpen() && abort == Abort::None ? received : QByteArray();
     received.clear();
     replyError = reply->error();
     replyErrorString = withoutSecrets(reply->errorString(), reply->url());
-    if (replyError == QNetworkReply::OperationCanceledError) {
+    // The last piece may pass the limit after the reply has finished, too late to abort it.
+    if (replyError == QNetworkReply::OperationCanceledError || abort == Abort::TooLarge ||
+        abort == Abort::Undecodable) {
         recordAbort(reply);
     }
     redirectTarget = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
@@ -258,10 +274,8 @@ void VLRequest::doDownloadProgress(qint64 avail, qint64 total) {
 }
 
 void VLRequest::doReadyRead() {
-    if (downloadFile && downloadReply && downloadReply->isOpen()) {
-        const QByteArray bytes = downloadReply->readAll();
-        drainedBytes += bytes.size();
-        downloadFile->write(bytes);
+    if (downloadFile && downloadReply) {
+        takeBody(downloadReply);
     }
 }
 
@@ -292,6 +306,7 @@ void VLRequest::methodCharger(QNetworkRequest request, QString fileName) {
 }
 
 QNetworkReply* VLRequest::issue(QNetworkRequest request) {
+    request = unpackingHere(request);
     if (method == QLatin1String("get")) {
         return manager->get(request);
     }
@@ -332,16 +347,34 @@ void VLRequest::waitFor(QNetworkReply* reply) {
 void VLRequest::limitSize(QNetworkReply* reply) {
     drainedBytes = 0;
     received.clear();
-    // The network layer unpacks no further ahead than this, and every arrival is taken out of
-    // the reply at once: a decompression bomb is stopped one step past the limit.
+    inflater.reset();
     reply->setReadBufferSize(readAheadBytes);
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        received += reply->readAll();
-        if (drainedBytes + received.size() > maximumReplySize) {
-            abort = Abort::TooLarge;
-            reply->abort();
-        }
-    });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { takeBody(reply); });
+}
+
+// Every arrival is taken out of the reply at once and unpacked no further than the limit.
+void VLRequest::takeBody(QNetworkReply* reply) {
+    if (!reply->isOpen() || abort != Abort::None) {
+        return;
+    }
+    if (!inflater) {
+        const bool unpack = reply->request().attribute(unpackedHere).toBool();
+        inflater = std::make_unique<ReplyInflater>(
+            unpack ? reply->rawHeader(QByteArrayLiteral("Content-Encoding")) : QByteArray());
+    }
+    QByteArray bytes;
+    const bool valid = inflater->inflate(reply->readAll(), &bytes,
+                                         maximumReplySize - drainedBytes - received.size());
+    if (downloadFile && reply == downloadReply) {
+        drainedBytes += bytes.size();
+        downloadFile->write(bytes);
+    } else {
+        received += bytes;
+    }
+    if (!valid || drainedBytes + received.size() > maximumReplySize) {
+        abort = valid ? Abort::TooLarge : Abort::Undecodable;
+        reply->abort();
+    }
 }
 
 QNetworkRequest VLRequest::directRequest() {
@@ -349,7 +382,7 @@ QNetworkRequest VLRequest::directRequest() {
     setUrl(*url);
     exchangeDeadline.setRemainingTime(exchangeLimitMs);
     abort = Abort::None;
-    return *this;
+    return unpackingHere(*this);
 }
 
 bool VLRequest::startExchange() {
@@ -427,6 +460,10 @@ void VLRequest::recordAbort(const QNetworkReply* reply) {
         fail(QNetworkReply::UnknownContentError,
              QStringLiteral("The site's reply passed the limit of %1 MiB and was not read further")
                  .arg(mebibytes(maximumReplySize)));
+        return;
+    case Abort::Undecodable:
+        fail(QNetworkReply::UnknownContentError,
+             QStringLiteral("The site's reply is not the gzip or deflate data it claims to be"));
         return;
     case Abort::Interrupted:
         fail(QNetworkReply::OperationCanceledError,

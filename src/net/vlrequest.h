@@ -22,6 +22,7 @@ class QNetworkProxy;
 class QNetworkReply;
 class QUrl;
 class QUrlQuery;
+class ReplyInflater;
 
 // One synchronous HTTP exchange: configure, execute (the wait runs a nested event loop), then
 // read the record of the last finished reply. Failures are recorded, never thrown.
@@ -70,13 +71,14 @@ private slots:
 
 private:
     // Why the request itself ended a reply early.
-    enum class Abort { None, ExchangeLimit, TooLarge, Interrupted };
+    enum class Abort { None, ExchangeLimit, TooLarge, Undecodable, Interrupted };
 
     void methodCharger(QNetworkRequest request);
     void methodCharger(QNetworkRequest request, QString fileName);
     QNetworkReply* issue(QNetworkRequest request);
     void waitFor(QNetworkReply* reply);
     void limitSize(QNetworkReply* reply);
+    void takeBody(QNetworkReply* reply);
     QNetworkRequest directRequest();
     bool startExchange();
     void followRedirects(const std::optional<QString>& fileName);
@@ -103,6 +105,7 @@ private:
     // The current reply's body taken so far: written to the download file, or kept here.
     qint64 drainedBytes = 0;
     QByteArray received;
+    std::unique_ptr<ReplyInflater> inflater;
     // The host the exchange was addressed to; redirects may not leave it.
     QString exchangeHost;
 };
