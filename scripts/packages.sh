@@ -9,7 +9,7 @@ VORLAN_PACKAGES=(
     qttranslations5-l10n fonts-dejavu-core
     xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin
     dbus-daemon libglib2.0-bin xfce4-panel xfconf weston qtwayland5
-    php-cli php-sqlite3 curl
+    php-cli php-sqlite3 curl zlib1g-dev
     clang-14 libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream
 )
