@@ -187,7 +187,7 @@ LAST_CLICK_MS=0
 click_at() {
     local now
     now=$(($(date +%s%N) / 1000000))
-    [ $((now - LAST_CLICK_MS)) -lt 500 ] && sleep "0.$((500 - (now - LAST_CLICK_MS)))"
+    [ $((now - LAST_CLICK_MS)) -lt 500 ] && sleep "$(printf '0.%03d' $((500 - (now - LAST_CLICK_MS))))"
     xdotool mousemove --sync "$1" "$2" click 1
     LAST_CLICK_MS=$(($(date +%s%N) / 1000000))
 }
