@@ -6,6 +6,7 @@
 #include "storage/xhelper.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QMessageBox>
@@ -23,11 +24,18 @@ const QString callIdKey = QStringLiteral("callID");
 GUI::GUI()
     : QQuickItem(nullptr) {
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
+    publishCallModel();
+}
+
+void GUI::publishCallModel() {
+    engine.rootContext()->setContextProperty(QStringLiteral("pendingCalls"), &pendingCalls);
 }
 
 // The program keeps its controller until the process ends; a controller that is destroyed
 // (as in tests) takes its timer and tray icon with it.
 GUI::~GUI() {
+    // The documents go before the call model they are bound to.
+    qDeleteAll(engine.rootObjects());
     delete trayIcon;
     delete pollTimer;
 }
@@ -45,6 +53,7 @@ void GUI::init() {
     pollTimer = new QTimer();
     connect(pollTimer, &QTimer::timeout, this, &GUI::getDataFromServer);
     pollTimer->start(pollInterval);
+    refreshWaitsWithPollTimer();
 
     showTrayIcon();
     getDataFromServer();
@@ -129,7 +138,20 @@ void GUI::showServerError(const QString& description) {
     serverErrorOpen = false;
 }
 
+// Waiting times move on with the poll timer, whether or not the site answers, and cost no
+// wake-up of their own.
+void GUI::refreshWaitsWithPollTimer() {
+    connect(pollTimer, &QTimer::timeout, &callModel,
+            [this] { callModel.refreshWaits(QDateTime::currentDateTime()); });
+}
+
+void GUI::updateCallModel() {
+    callModel.refreshWaits(QDateTime::currentDateTime());
+    callModel.sync(calls);
+}
+
 void GUI::rebuildList() {
+    updateCallModel();
     QObject* list = rootObject ? rootObject->findChild<QObject*>(QStringLiteral("callerList"),
                                                                  Qt::FindChildrenRecursively)
                                : nullptr;

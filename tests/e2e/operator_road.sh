@@ -6,18 +6,11 @@
 # command ends the program.
 set -u
 E2E_NAME=operator_road
-here=$(dirname "$0")
-source "$here/session.sh"
-source "$here/../server/site.sh"
-session_start
-
-scratch=$(mktemp -d)
 export VORLAN_SITE_PASSWORD=road-password
-site_start "$scratch/site.sqlite" || fail "the reference site did not start"
-trap 'site_stop; session_stop' EXIT
-show_call() { VORLAN_DB=$scratch/site.sqlite php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
+source "$(dirname "$0")/reference_site.sh"
+site_session_start
 
-home=$scratch/home
+home=$SCRATCH/home
 mkdir -p "$home"
 app_start "$home"
 form=$(window_wait '^Workplace registration$') || fail "the registration form did not appear"
