@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/callmodel.h"
 #include "core/calltable.h"
+#include "core/sortedcalls.h"
 
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
@@ -50,6 +52,9 @@ private:
     void showTrayIcon();
     void showServerError(const QString& description);
     QJsonObject recordFor(const QString& id) const;
+    void publishCallModel();
+    void updateCallModel();
+    void refreshWaitsWithPollTimer();
 
     QQmlApplicationEngine engine;
     QObject* rootObject = nullptr;
@@ -64,4 +69,8 @@ private:
     // The record of the call as the operator took it, for when a poll removes it meanwhile.
     QJsonObject takenCall;
     bool serverErrorOpen = false;
+
+    // The call table for views, published to documents as "pendingCalls" in working order.
+    CallModel callModel;
+    SortedCalls pendingCalls{&callModel};
 };
