@@ -74,6 +74,8 @@ int main(int argc, char* argv[]) {
 
     GUI* gui = new GUI();
     gui->setProgramPath(QString::fromLocal8Bit(argv[0]));
+    // The program's one option of its own: the autostart entry starts it in the tray.
+    gui->setStartInTray(QCoreApplication::arguments().contains(QStringLiteral("--tray")));
 
     const Workplace workplace = Workplace::load(helper);
     QQmlApplicationEngine& engine = gui->documentEngine();

@@ -192,6 +192,7 @@ void VLRequest::requestFinished(QNetworkReply* reply) {
     replyText = reply->isOpen() ? reply->readAll() : QByteArray();
     replyError = reply->error();
     replyErrorString = reply->errorString();
+    httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // Nothing else aborts a reply, so a cancelled one ran out of time.
     if (replyError == QNetworkReply::OperationCanceledError) {
         replyError = QNetworkReply::TimeoutError;
@@ -334,6 +335,7 @@ bool VLRequest::refuseRedirect(const QUrl& target) {
 }
 
 void VLRequest::fail(int error, const QString& text) {
+    httpStatus = 0;
     replyError = error;
     replyErrorString = text;
 }

@@ -53,6 +53,9 @@ public:
     bool replyOK();
     QByteArray readReplyText();
     void printReplyError();
+    // What went wrong, for telling the operator: Qt's network error and the HTTP status (0: none).
+    int replyErrorCode() const { return replyError; }
+    int replyHttpStatus() const { return httpStatus; }
 
     void VLsetCookieJar(QNetworkCookieJar* jar);
     QJsonObject cookieToJSON();
@@ -99,4 +102,5 @@ private:
 
     QDeadlineTimer exchangeDeadline;
     bool exchangeTimedOut = false;
+    int httpStatus = 0;
 };

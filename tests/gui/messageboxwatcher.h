@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -11,6 +12,8 @@ public:
         QMessageBox::Icon icon;
         QString title;
         QString text;
+        QString informativeText;
+        Qt::TextFormat informativeFormat;
     };
 
     explicit MessageBoxWatcher(int answerAfterMs = 50)
@@ -34,7 +37,10 @@ private:
             ++open;
             if (!box->property("seen").toBool()) {
                 box->setProperty("seen", true);
-                boxes.append({box->icon(), box->windowTitle(), box->text()});
+                const auto* informative =
+                    box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+                boxes.append({box->icon(), box->windowTitle(), box->text(), box->informativeText(),
+                              informative ? informative->textFormat() : Qt::AutoText});
                 QTimer::singleShot(answerAfterMs, box, &QMessageBox::accept);
             }
         }
