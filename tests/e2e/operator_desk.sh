@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A working stretch at the operator's desk against the reference site, with a real notification
-# daemon on a session bus of its own: a new request is announced once (notification, tray icon,
-# tooltip), its notification's action takes the call, a draft result survives the dialog and a
+# daemon on a session bus of its own: started in the tray, a new request is announced once
+# (notification, tray icon, tooltip), its notification's action takes the call, a draft result survives the dialog and a
 # restart, the site going down and coming back shows in the status line, the tooltip and a
 # take, and Ctrl+Enter sends the draft, which the site stores exactly.
 set -u
@@ -115,10 +115,14 @@ curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$op
     | grep -q '"result":"0"' || fail "the site did not register the workplace"
 write_registration "$home" "$SITE_URL" "$operator"
 
-app_start "$home"
-main=$(window_wait '^Vorlan$' 15) || fail "the program showed no main window"
+# Started as the autostart entry starts it: in the tray, the window hidden until asked for.
+app_start "$home" --tray
 tray_wait 1 || fail "the program showed no tray icon"
 sleep 1
+window_gone '^Vorlan$' 1 || fail "--tray started with the main window open"
+shot 0-started-in-tray
+tray_click
+main=$(window_wait '^Vorlan$' 5) || fail "a tray click did not show the window"
 status_wait 'up to date' 1-up-to-date || fail "the status line did not say the list is up to date"
 idle_red=$(tray_redness)
 [ "$(notifications)" = 0 ] || fail "an empty list was announced"
