@@ -103,8 +103,8 @@ Window {
             Text {
                 id: nameCaller
                 objectName: "nameCaller"
-                text: "Jhon"
                 textFormat: Text.PlainText
+                text: "Jhon"
                 anchors.left: nameLabel.right
                 anchors.leftMargin: 10
             }
@@ -126,8 +126,8 @@ Window {
             Text {
                 id: phoneCaller
                 objectName: "phoneCaller"
-                text: "12343535"
                 textFormat: Text.PlainText
+                text: "12343535"
                 anchors.left: phoneLabel.right
                 anchors.leftMargin: 10
             }

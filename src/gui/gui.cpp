@@ -1,6 +1,8 @@
 #include "gui/gui.h"
 
 #include "gui/callnotifier.h"
+#include "gui/localonlynetwork.h"
+#include "gui/messageboxes.h"
 #include "gui/traypresenter.h"
 #include "net/qstdout.h"
 #include "net/siteapi.h"
@@ -11,8 +13,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QIcon>
-#include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QQmlContext>
 #include <QScopedValueRollback>
@@ -44,11 +46,17 @@ QString siteAddressProblem(const QString& address) {
     }
     return QString();
 }
+
+// What a document may hand to the desktop: calls, mail and web pages, never local files or shares.
+const QStringList launchableSchemes{QStringLiteral("tel"),  QStringLiteral("callto"),
+                                    QStringLiteral("sip"),  QStringLiteral("mailto"),
+                                    QStringLiteral("http"), QStringLiteral("https")};
 } // namespace
 
 GUI::GUI()
     : QQuickItem(nullptr)
     , drafts(draftsDirectory()) {
+    LocalOnlyNetwork::install(engine);
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
     publishDeskObjects();
 }
@@ -130,7 +138,14 @@ void GUI::exitProgramm() {
 }
 
 void GUI::launchURL(QString url) {
-    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+    const QUrl address(url, QUrl::TolerantMode);
+    if (!launchableSchemes.contains(address.scheme())) {
+        qStdOut() << "Not opening \"" << address.toDisplayString()
+                  << "\": only tel:, callto:, sip:, mailto:, http: and https: addresses are opened"
+                  << Qt::endl;
+        return;
+    }
+    QDesktopServices::openUrl(address);
 }
 
 void GUI::getDataFromServer() {
@@ -162,17 +177,21 @@ void GUI::showServerError(const QString& description) {
         return;
     }
     serverErrorOpen = true;
-    QMessageBox::information(nullptr, QObject::tr("Server error"), description);
+    MessageBoxes::show(QMessageBox::Information, QObject::tr("Server error"), description);
     serverErrorOpen = false;
 }
 
 void GUI::rebuildList() {
-    QObject* list = rootObject ? rootObject->findChild<QObject*>(QStringLiteral("callerList"),
-                                                                 Qt::FindChildrenRecursively)
-                               : nullptr;
+    // A list function may start an exchange whose nested poll changes the table or the
+    // document: the walk goes over a copy, and a list that is gone meanwhile is left alone.
+    const QPointer<QObject> list =
+        rootObject ? rootObject->findChild<QObject*>(QStringLiteral("callerList"),
+                                                     Qt::FindChildrenRecursively)
+                   : nullptr;
+    const CallTable snapshot = calls;
     QVariant result;
     invokeDocument(list, "clearList", result);
-    for (const QJsonObject& record : qAsConst(calls)) {
+    for (const QJsonObject& record : snapshot) {
         invokeDocument(list, "appendElement", result, {QVariant(record)});
     }
 }
@@ -236,8 +255,7 @@ bool GUI::closeConversationSendResult(QString result) {
     const bool confirmed = SiteApi::resultNumber(reply.text) == 0;
     if (!confirmed) {
         siteStatus.actionRefused(SiteStatus::Action::Close, SiteApi::description(reply.text));
-    }
-    if (confirmed) {
+    } else {
         drafts.remove(id);
         calls.remove(id);
         // Another call may have been taken while the site answered; that one stays current.
@@ -253,7 +271,7 @@ bool GUI::closeConversationSendResult(QString result) {
 void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
     const QString problem = siteAddressProblem(url);
     if (!problem.isEmpty()) {
-        QMessageBox::critical(nullptr, QObject::tr("Critical"), problem);
+        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"), problem);
         return;
     }
     const QString newOperatorID = QUuid::createUuid().toString(QUuid::WithBraces);
@@ -262,7 +280,7 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
                                                 {QStringLiteral("opID"), newOperatorID},
                                                 {QStringLiteral("opName"), wsName}});
     if (!reply.ok) {
-        QMessageBox::critical(nullptr, QObject::tr("Critical"), reply.errorString);
+        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"), reply.errorString);
         return;
     }
     if (SiteApi::resultText(reply.text) != QLatin1String("0")) {
@@ -275,7 +293,7 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
         const QString message =
             QObject::tr("The registration could not be saved to %1").arg(helper.confPath());
         qStdOut() << message << Qt::endl;
-        QMessageBox::critical(nullptr, QObject::tr("Critical"), message);
+        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"), message);
         return;
     }
     QProcess::startDetached(programPath, {});
@@ -383,16 +401,8 @@ bool GUI::confirmQuit() {
 }
 
 void GUI::showRegistrationRefusal(const QString& description) {
-    QMessageBox box(QMessageBox::Critical, QObject::tr("Critical"),
-                    QObject::tr("Error occured when registering operator workplace"),
-                    QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    if (!description.isEmpty()) {
-        box.setInformativeText(QObject::tr("The site said: %1").arg(description));
-        // The site's text is shown as it is, never read as markup.
-        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
-            label->setTextFormat(Qt::PlainText);
-        }
-    }
-    box.exec();
+    MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"),
+                       QObject::tr("Error occured when registering operator workplace"),
+                       description.isEmpty() ? QString()
+                                             : QObject::tr("The site said: %1").arg(description));
 }

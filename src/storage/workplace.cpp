@@ -1,6 +1,7 @@
 #include "storage/workplace.h"
 
 #include "storage/conffile.h"
+#include "storage/xhelper.h"
 
 namespace {
 const QString serverKey = QStringLiteral("server");
@@ -11,7 +12,12 @@ const QString nameKey = QStringLiteral("workplace");
 Workplace Workplace::load(XHelper& helper) {
     Workplace workplace;
     bool readable = false;
-    workplace.conf = ConfFile::read(helper, &readable);
+    const QJsonObject conf = ConfFile::read(helper, &readable);
+    // An untrusted file counts as missing; start-up says why.
+    if (!helper.distrust(helper.confPath()).isEmpty()) {
+        return workplace;
+    }
+    workplace.conf = conf;
     workplace.confUnreadable = !readable;
     return workplace;
 }

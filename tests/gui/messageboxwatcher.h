@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -12,6 +13,8 @@ public:
         QMessageBox::Icon icon;
         QString title;
         QString text;
+        Qt::TextFormat format;
+        QStringList buttons;
         QString informativeText;
         Qt::TextFormat informativeFormat;
     };
@@ -37,9 +40,14 @@ private:
             ++open;
             if (!box->property("seen").toBool()) {
                 box->setProperty("seen", true);
+                QStringList buttons;
+                for (const QAbstractButton* button : box->buttons()) {
+                    buttons << button->text();
+                }
                 const auto* informative =
                     box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
-                boxes.append({box->icon(), box->windowTitle(), box->text(), box->informativeText(),
+                boxes.append({box->icon(), box->windowTitle(), box->text(), box->textFormat(),
+                              buttons, box->informativeText(),
                               informative ? informative->textFormat() : Qt::AutoText});
                 QTimer::singleShot(answerAfterMs, box, &QMessageBox::accept);
             }
