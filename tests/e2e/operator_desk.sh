@@ -227,5 +227,33 @@ for _ in $(seq 1 10); do
     sleep 0.5
 done
 grep -q 'Boris' <<<"$balloon" || fail "no balloon named the caller (read: $balloon)"
+# A click on the balloon takes the call, as the notification's action does.
+click_at 900 80
+dialog=$(window_wait '^Conversation$' 10) || fail "a click on the balloon opened no dialog"
+show_call 2 | grep -q '"status":"processing"' || fail "the balloon's click did not take the call"
+xdotool windowactivate --sync "$dialog" key Escape
+window_gone '^Conversation$' 5 || fail "Esc did not close the second conversation"
+# The tray menu switches the announcements off (kept in vorlan.conf) and gets data at once.
+tray_menu_pick() {
+    local x y w h
+    read -r x y w h < <(tray_icon_boxes | head -n 1)
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
+    sleep 0.8
+    shot "$2"
+    xdotool key --repeat "$1" --delay 100 Down
+    xdotool key Return
+    sleep 0.5
+}
+tray_menu_pick 3 13-tray-menu
+grep -q '"notifyNewCalls": false' "$home/.vorlan/vorlan.conf" \
+    || fail "switching the announcements off was not kept"
+grep -q '"operatorID": "' "$home/.vorlan/vorlan.conf" || fail "the registration was lost"
+before=$(notifications)
+curl -s -o /dev/null --data-urlencode "name=Clara" --data-urlencode "phone=+7 900 000-00-02" \
+    "$SITE_URL/index.php"
+tray_menu_pick 2 14-tray-menu-get-data
+window_wait '^Vorlan: 2 pending$' 10 >/dev/null || fail "Get data now in the tray menu did not poll"
+sleep 1
+[ "$(notifications)" = "$before" ] || fail "a request was announced with the announcements off"
 app_quit "$main" || fail "Quit application did not end the program"
 echo "PASS: operator desk"
