@@ -29,10 +29,7 @@ final class CallStore
              ORDER BY id"
         );
         $select->execute([$operator]);
-        return array_map(static function (array $row): array {
-            $row['id'] = (string) $row['id'];
-            return $row;
-        }, $select->fetchAll());
+        return $select->fetchAll();
     }
 
     public function find(string $id): ?array
@@ -43,11 +40,7 @@ final class CallStore
         $select = $this->db->prepare('SELECT * FROM calls WHERE id = ?');
         $select->execute([(int) $id]);
         $row = $select->fetch();
-        if ($row === false) {
-            return null;
-        }
-        $row['id'] = (string) $row['id'];
-        return $row;
+        return $row === false ? null : $row;
     }
 
     // Taking a call this operator already holds succeeds again, so a repeated click is harmless.

@@ -20,6 +20,8 @@ final class Database
         PDO::ATTR_ERRMODE => PDO::ERRMODE_EXCEPTION,
         PDO::ATTR_DEFAULT_FETCH_MODE => PDO::FETCH_ASSOC,
         PDO::ATTR_TIMEOUT => 5,
+        // Every value reaches the client as text, whatever type the engine gives a column.
+        PDO::ATTR_STRINGIFY_FETCHES => true,
     ];
 
     private static ?PDO $connection = null;

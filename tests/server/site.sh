@@ -8,6 +8,7 @@
 #       plain command does; SITE_DOCROOT=<dir> serves a copy of server/ from <dir> instead.
 #       VORLAN_DSN and the other settings of the caller's environment reach the site, and so
 #       does PHP_CLI_SERVER_WORKERS (requests served by that many processes at once).
+#       SITE_PHP_OPTIONS adds options for php itself (for example "-d opcache.enable_cli=1").
 #   site_stop [<pid>]
 #       stops the site with that pid, by default the one started last.
 
@@ -22,7 +23,8 @@ site_start() {
         port=$((20000 + RANDOM % 20001))
         # Whatever php.ini says, errors go to the log only (startup ones included, which no
         # script can silence), and replies do not name the PHP version.
-        VORLAN_DB=$db php -d display_errors=0 -d display_startup_errors=0 -d log_errors=1 -d expose_php=0 \
+        # shellcheck disable=SC2086
+        VORLAN_DB=$db php ${SITE_PHP_OPTIONS:-} -d display_errors=0 -d display_startup_errors=0 -d log_errors=1 -d expose_php=0 \
             -S "127.0.0.1:$port" -t "$root" "${router[@]}" >"$log" 2>&1 &
         SITE_PID=$!
         # The server announces a successful bind in its log; on a busy port it exits instead.
@@ -44,7 +46,7 @@ site_stop() {
     local pid=${1:-${SITE_PID:-}}
     [ -n "$pid" ] || return 0
     kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
     [ "$pid" = "${SITE_PID:-}" ] && unset SITE_PID SITE_URL
     return 0
 }
