@@ -31,6 +31,12 @@ final class Config
         return self::text('VORLAN_DB_PASSWORD');
     }
 
+    // Keeps each PHP process's connection to a database server open between requests.
+    public static function persistentConnection(): bool
+    {
+        return self::text('VORLAN_DB_PERSISTENT') === '1';
+    }
+
     // Null when the owner has not chosen a password through the environment.
     public static function sitePassword(): ?string
     {

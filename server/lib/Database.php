@@ -80,7 +80,8 @@ final class Database
 
     private static function openServer(string $dsn): PDO
     {
-        $pdo = new PDO($dsn, Config::databaseUser(), Config::databasePassword(), self::OPTIONS);
+        $pdo = new PDO($dsn, Config::databaseUser(), Config::databasePassword(),
+            self::OPTIONS + [PDO::ATTR_PERSISTENT => Config::persistentConnection()]);
         $driver = self::driver($pdo);
         if ($driver === 'mysql') {
             $pdo->exec("SET NAMES utf8mb4, sql_mode = 'ANSI_QUOTES,STRICT_ALL_TABLES'");

@@ -30,11 +30,14 @@ trap cleanup EXIT
 
 if [ "$engine" = postgresql ]; then
     pg_start || exit 1
+    # The working site keeps its connections, as a busy deployment would; the tools do not.
+    persistent=1
     broken_dsn="pgsql:host=127.0.0.1;port=1;dbname=vorlan"
 else
     # A regular file where the database folder should be: every use of the database fails.
     : >"$tmp/not-a-folder"
     broken_dsn=''
+    persistent=''
 fi
 
 # A php.ini that shows every error, as a development machine's does.
@@ -42,7 +45,8 @@ mkdir "$tmp/ini"
 printf 'display_errors=1\ndisplay_startup_errors=1\nerror_reporting=E_ALL\nexpose_php=1\n' >"$tmp/ini/dev.ini"
 
 export VORLAN_SITE_PASSWORD='the owner chose this'
-PHP_INI_SCAN_DIR=":$tmp/ini" PHP_CLI_SERVER_WORKERS=4 site_start "$tmp/site.sqlite" "$tmp/site.log" || exit 1
+VORLAN_DB_PERSISTENT=$persistent PHP_INI_SCAN_DIR=":$tmp/ini" PHP_CLI_SERVER_WORKERS=4 \
+    site_start "$tmp/site.sqlite" "$tmp/site.log" || exit 1
 pids+=("$SITE_PID") good_url=$SITE_URL
 
 VORLAN_DSN=$broken_dsn SITE_PLAIN=1 site_start "$tmp/not-a-folder/vorlan.sqlite" "$tmp/broken.log" || exit 1
