@@ -84,7 +84,7 @@ final class Database
             self::OPTIONS + [PDO::ATTR_PERSISTENT => Config::persistentConnection()]);
         $driver = self::driver($pdo);
         if ($driver === 'mysql') {
-            $pdo->exec("SET NAMES utf8mb4, sql_mode = 'ANSI_QUOTES,STRICT_ALL_TABLES'");
+            $pdo->exec('SET NAMES utf8mb4');
         } elseif ($driver !== 'pgsql') {
             throw new RuntimeException("unsupported database driver $driver (use sqlite, pgsql or mysql)");
         }
