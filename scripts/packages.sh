@@ -8,7 +8,7 @@ VORLAN_PACKAGES=(
     qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings qml-module-qttest
     qttranslations5-l10n fonts-dejavu-core
     xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin
-    php-cli php-sqlite3 php-pgsql postgresql curl
+    php-cli php-sqlite3 php-pgsql php-mysql postgresql mariadb-server-core mariadb-client-core curl
     clang-14 libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream
 )

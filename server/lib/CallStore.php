@@ -15,9 +15,12 @@ final class CallStore
 
     public function add(CallRequest $request): int
     {
-        $insert = $this->db->prepare('INSERT INTO calls (create_date, name, phone) VALUES (?, ?, ?) RETURNING id');
+        $sql = 'INSERT INTO calls (create_date, name, phone) VALUES (?, ?, ?)';
+        // PostgreSQL's lastInsertId() needs the sequence's name; RETURNING does not.
+        $returning = Database::driver($this->db) === 'pgsql';
+        $insert = $this->db->prepare($returning ? "$sql RETURNING id" : $sql);
         $insert->execute([self::now(), $request->name, $request->phone]);
-        return (int) $insert->fetchColumn();
+        return (int) ($returning ? $insert->fetchColumn() : $this->db->lastInsertId());
     }
 
     // The calls an operator sees: every new one, and those this operator is processing.

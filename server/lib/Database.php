@@ -80,8 +80,12 @@ final class Database
 
     private static function openServer(string $dsn): PDO
     {
-        $pdo = new PDO($dsn, Config::databaseUser(), Config::databasePassword(),
-            self::OPTIONS + [PDO::ATTR_PERSISTENT => Config::persistentConnection()]);
+        $options = self::OPTIONS + [PDO::ATTR_PERSISTENT => Config::persistentConnection()];
+        if (str_starts_with($dsn, 'mysql:')) {
+            // Count the rows an UPDATE matched, as the other engines do, not only those it changed.
+            $options[PDO::MYSQL_ATTR_FOUND_ROWS] = true;
+        }
+        $pdo = new PDO($dsn, Config::databaseUser(), Config::databasePassword(), $options);
         $driver = self::driver($pdo);
         if ($driver === 'mysql') {
             $pdo->exec('SET NAMES utf8mb4');

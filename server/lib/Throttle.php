@@ -31,9 +31,9 @@ final class Throttle
 
     public function record(string $address): void
     {
-        // Old events of this address go as new ones come, so the table stays small.
-        $this->db->prepare('DELETE FROM throttle WHERE kind = ? AND address = ? AND at <= ?')
-            ->execute([$this->kind, $address, time() - $this->windowSeconds]);
+        // Events older than the window go as new ones come, so the table holds one window's worth.
+        $this->db->prepare('DELETE FROM throttle WHERE kind = ? AND at <= ?')
+            ->execute([$this->kind, time() - $this->windowSeconds]);
         $this->db->prepare('INSERT INTO throttle (kind, address, at) VALUES (?, ?, ?)')
             ->execute([$this->kind, $address, time()]);
     }

@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs the reference site's tests against real `php -S` servers on loopback ports, on the
-# database engine given (sqlite, the default, or postgresql, a throwaway server started here):
+# database engine given (sqlite, the default; postgresql or mariadb, a throwaway server
+# started here):
 # a working site (served by several processes at once, under a php.ini that shows errors),
 # a site whose database cannot be reached, and a copy of the site that keeps its database
 # below its web root and has no password chosen.
@@ -9,11 +10,16 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 engine=${1:-sqlite}
 source "$here/site.sh"
 source "$here/postgres.sh"
+source "$here/mariadb.sh"
 
 command -v php >/dev/null || { echo "php is not installed (Debian: php-cli)"; exit 1; }
-driver=$([ "$engine" = postgresql ] && echo pgsql || echo sqlite)
-php -r "exit(extension_loaded('pdo_$driver') ? 0 : 1);" \
-    || { echo "PHP has no $engine driver (Debian: php-$([ "$driver" = pgsql ] && echo pgsql || echo sqlite3))"; exit 1; }
+case $engine in
+    sqlite) driver=sqlite package=php-sqlite3 ;;
+    postgresql) driver=pgsql package=php-pgsql ;;
+    mariadb) driver=mysql package=php-mysql ;;
+    *) echo "usage: $0 [sqlite|postgresql|mariadb]"; exit 2 ;;
+esac
+php -r "exit(extension_loaded('pdo_$driver') ? 0 : 1);" || { echo "PHP has no $engine driver (Debian: $package)"; exit 1; }
 
 tmp=$(mktemp -d)
 pids=()
@@ -21,6 +27,7 @@ cleanup() {
     local pid
     for pid in "${pids[@]}"; do site_stop "$pid"; done
     pg_stop
+    mariadb_stop
     if [ -n "${ARTIFACT_DIR:-}" ]; then
         mkdir -p "$ARTIFACT_DIR/reference_site_$engine" && cp "$tmp"/*.log "$ARTIFACT_DIR/reference_site_$engine/" 2>/dev/null
     fi
@@ -28,11 +35,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ "$engine" = postgresql ]; then
-    pg_start || exit 1
+if [ "$engine" = postgresql ] || [ "$engine" = mariadb ]; then
+    if [ "$engine" = postgresql ]; then pg_start || exit 1; else mariadb_start || exit 1; fi
     # The working site keeps its connections, as a busy deployment would; the tools do not.
     persistent=1
-    broken_dsn="pgsql:host=127.0.0.1;port=1;dbname=vorlan"
+    broken_dsn="$driver:host=127.0.0.1;port=1;dbname=vorlan"
 else
     # A regular file where the database folder should be: every use of the database fails.
     : >"$tmp/not-a-folder"

@@ -45,7 +45,9 @@ site_start() {
 site_stop() {
     local pid=${1:-${SITE_PID:-}}
     [ -n "$pid" ] || return 0
-    kill "$pid" 2>/dev/null
+    # The worker processes of PHP_CLI_SERVER_WORKERS outlive their parent unless stopped too.
+    # shellcheck disable=SC2046
+    kill $(pgrep -P "$pid") "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null || true
     [ "$pid" = "${SITE_PID:-}" ] && unset SITE_PID SITE_URL
     return 0
