@@ -107,7 +107,8 @@ final class Load
         $body = http_build_query($fields, '', '&', PHP_QUERY_RFC3986);
         $this->open[(int) $socket] = [
             'socket' => $socket, 'kind' => $kind, 'due' => $due, 'fields' => $fields, 'reply' => '',
-            'out' => "POST $target HTTP/1.1\r\nHost: {$this->authority}\r\nConnection: close\r\n"
+            // HTTP/1.0, so that no server answers in chunks.
+            'out' => "POST $target HTTP/1.0\r\nHost: {$this->authority}\r\n"
                 . "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " . strlen($body) . "\r\n\r\n$body",
         ];
     }
