@@ -4,7 +4,7 @@
 #       runs the command as the unprivileged user DB_SERVER_USER (default nobody) when run as
 #       root, since the servers refuse to run as root; otherwise as the caller.
 #   db_server_folder <name>
-#       prints a new temporary folder, owned by that user, outside any folder it could not enter.
+#       prints a new folder in /tmp, owned by that user.
 #   db_server_password
 #       prints a new random password.
 
@@ -18,7 +18,8 @@ db_server_as() {
 
 db_server_folder() {
     local folder
-    folder=$(mktemp -d "${TMPDIR:-/tmp}/vorlan-$1.XXXXXX") || return 1
+    # Not TMPDIR: it may lie below a folder that user cannot enter.
+    folder=$(mktemp -d "/tmp/vorlan-$1.XXXXXX") || return 1
     if [ "$(id -u)" = 0 ]; then chown "${DB_SERVER_USER:-nobody}" "$folder" || return 1; fi
     echo "$folder"
 }
