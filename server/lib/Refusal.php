@@ -19,6 +19,5 @@ final class Refusal extends RuntimeException
     public const ALREADY_REGISTERED = 9;
     public const NO_PASSWORD = 10;
     public const LOCKED_OUT = 11;
-    public const TOO_MANY_REQUESTS = 12;
     public const INTERNAL_ERROR = 99;
 }
