@@ -71,6 +71,7 @@ int main(int argc, char* argv[]) {
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VORLAN_APP_ID));
 
     Translators translators;
     translators.install(QLocale::system());
