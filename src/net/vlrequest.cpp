@@ -85,6 +85,7 @@ QString formSafe(QString text) {
     return text.replace(QLatin1Char('%'), QLatin1String("%25"))
         .replace(QLatin1Char('+'), QLatin1String("%2B"));
 }
+
 // Asks for the encodings Qt asks for, but leaves the unpacking to ReplyInflater. A caller's own
 // Accept-Encoding keeps the body as it came, as it does with Qt.
 QNetworkRequest unpackingHere(QNetworkRequest request) {
