@@ -18,7 +18,7 @@
 #   wl_windows                 "pid title" of each top-level window weston shows
 #   wl_window_wait <regex> [s] waits until a top-level window's title matches; echoes its pid
 #   wl_window_gone <regex> [s] waits until no top-level window's title matches
-#   wl_window_origin <regex>  sets WL_X WL_Y, the window's content in X coordinates
+#   wl_window_origin <regex>   sets WL_X WL_Y WL_W WL_H, the window's content in X coordinates
 #   wl_menu_choose <regex> <dx> <dy>  menu_choose for a Wayland window
 #   wl_key <keys...>           key presses into the focused Wayland window
 #   wl_type <text>             types into the focused Wayland window
@@ -215,17 +215,17 @@ wl_window_absent() { ! wl_window_shown "$1"; }
 
 wl_window_gone() { until_true "${2:-15}" wl_window_absent "$1"; }
 
-# The window's content in X coordinates of the display weston runs on: Qt draws the window's
-# own decoration on Wayland, a 3-pixel border and a 30-pixel title bar.
+# The window's content in X coordinates of the display weston runs on, and its size: Qt draws
+# the window's own decoration on Wayland, a 3-pixel border and a 30-pixel title bar.
 wl_window_origin() {
-    local x y
-    read -r x y < <(weston-debug scene-graph 2>/dev/null | awk -v title="$1" '
+    local x1 y1 x2 y2
+    read -r x1 y1 x2 y2 < <(weston-debug scene-graph 2>/dev/null | awk -v title="$1" '
         /role xdg_toplevel/ { match($0, /top-level window .* of /);
             inwin = substr($0, RSTART + 18, RLENGTH - 23) ~ title; next }
-        inwin && /position:/ { gsub(/[(),]/, " "); print $2, $3; exit }')
-    [ -n "$x" ] || fail "no Wayland window matches $1"
+        inwin && /position:/ { gsub(/[(),]/, " "); print $2, $3, $5, $6; exit }')
+    [ -n "$x1" ] || fail "no Wayland window matches $1"
     window_geometry "$WESTON_WINDOW"
-    WL_X=$((WIN_X + x + 3)) WL_Y=$((WIN_Y + y + 30))
+    WL_X=$((WIN_X + x1 + 3)) WL_Y=$((WIN_Y + y1 + 30)) WL_W=$((x2 - x1 - 6)) WL_H=$((y2 - y1 - 33))
 }
 
 # As menu_choose does on X: the menu bar's menu at <dx>, then the item at <dy>.
