@@ -124,6 +124,7 @@ ApplicationWindow {
                 anchors.left: parent.left
                 anchors.leftMargin: 12
                 anchors.verticalCenter: parent.verticalCenter
+                textFormat: Text.PlainText
                 text: conversationCall
                       ? qsTranslate("MainWindow", "In conversation: %1, %2")
                         .arg(conversationCall.name).arg(conversationCall.phone)
@@ -216,12 +217,13 @@ ApplicationWindow {
                     anchors.fill: parent
                     anchors.leftMargin: 12
                     anchors.rightMargin: 12
-                    Text { Layout.preferredWidth: 150; elide: Text.ElideRight; text: model.name }
+                    Text { Layout.preferredWidth: 150; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.name }
                     Text {
                         Layout.preferredWidth: 140
                         elide: Text.ElideRight
                         color: "#1a4fb5"
                         font.underline: phoneArea.containsMouse
+                        textFormat: Text.PlainText
                         text: model.phone
 
                         MouseArea {
@@ -232,8 +234,8 @@ ApplicationWindow {
                             onClicked: GUI.launchURL("tel:" + model.phone)
                         }
                     }
-                    Text { Layout.fillWidth: true; elide: Text.ElideRight; text: model.cr_date }
-                    Text { Layout.preferredWidth: 90; elide: Text.ElideRight; text: model.status }
+                    Text { Layout.fillWidth: true; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.cr_date }
+                    Text { Layout.preferredWidth: 90; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.status }
                 }
             }
 

@@ -1,7 +1,7 @@
 # The Debian packages the build, the tests and the demo need; meant to be sourced.
 VORLAN_PACKAGES=(
     build-essential cmake clang-format pkg-config
-    qtbase5-dev qtdeclarative5-dev qttools5-dev qttools5-dev-tools qtquickcontrols2-5-dev
+    qtbase5-dev qtdeclarative5-dev qttools5-dev qttools5-dev-tools qtdeclarative5-dev-tools qtquickcontrols2-5-dev
     qml-module-qtquick2 qml-module-qtquick-controls qml-module-qtquick-controls2
     qml-module-qtquick-dialogs qml-module-qtquick-layouts qml-module-qtquick-window2
     qml-module-qtquick-templates2 qml-module-qtquick-privatewidgets
@@ -9,7 +9,7 @@ VORLAN_PACKAGES=(
     qttranslations5-l10n fonts-dejavu-core
     xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin
     dbus-daemon libglib2.0-bin xfce4-panel xfconf weston qtwayland5
-    php-cli php-sqlite3 curl
+    php-cli php-sqlite3 curl zlib1g-dev
     clang-14 libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream
 )
