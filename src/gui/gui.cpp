@@ -8,6 +8,7 @@
 #include "storage/xhelper.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QPointer>
@@ -30,11 +31,18 @@ GUI::GUI()
     : QQuickItem(nullptr) {
     LocalOnlyNetwork::install(engine);
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
+    publishCallModel();
+}
+
+void GUI::publishCallModel() {
+    engine.rootContext()->setContextProperty(QStringLiteral("pendingCalls"), &pendingCalls);
 }
 
 // The program keeps its controller until the process ends; a controller that is destroyed
 // (as in tests) takes its timer and tray icon with it.
 GUI::~GUI() {
+    // The documents go before the call model they are bound to.
+    qDeleteAll(engine.rootObjects());
     delete trayIcon;
     delete pollTimer;
 }
@@ -52,6 +60,7 @@ void GUI::init() {
     pollTimer = new QTimer();
     connect(pollTimer, &QTimer::timeout, this, &GUI::getDataFromServer);
     pollTimer->start(pollInterval);
+    refreshWaitsWithPollTimer();
 
     showTrayIcon();
     getDataFromServer();
@@ -143,7 +152,20 @@ void GUI::showServerError(const QString& description) {
     serverErrorOpen = false;
 }
 
+// Waiting times move on with the poll timer, whether or not the site answers, and cost no
+// wake-up of their own.
+void GUI::refreshWaitsWithPollTimer() {
+    connect(pollTimer, &QTimer::timeout, &callModel,
+            [this] { callModel.refreshWaits(QDateTime::currentDateTime()); });
+}
+
+void GUI::updateCallModel() {
+    callModel.refreshWaits(QDateTime::currentDateTime());
+    callModel.sync(calls);
+}
+
 void GUI::rebuildList() {
+    updateCallModel();
     // A list function may start an exchange whose nested poll changes the table or the
     // document: the walk goes over a copy, and a list that is gone meanwhile is left alone.
     const QPointer<QObject> list =
