@@ -1,6 +1,7 @@
 # What desktops beyond the plain X session of session.sh offer: a session bus, a status-notifier
 # host (the tray of KDE Plasma, GNOME's AppIndicator extension and the XFCE panel) and a Wayland
-# compositor. Meant to be sourced after session.sh and session_start.
+# compositor. Meant to be sourced after session.sh, session_start and (if the run has a site)
+# site_session_start: it takes over their clean-up.
 #
 #   until_true <s> <command...> waits up to <s> seconds for the command to succeed
 #   app_gone                   whether APP_PID has ended (a program that is no child too)
@@ -23,7 +24,7 @@
 #   wl_key <keys...>           key presses into the focused Wayland window
 #   wl_type <text>             types into the focused Wayland window
 #   wl_shot <name>             a screenshot of weston's output into $SHOT_DIR/<name>.png
-#   desktop_stop               ends what these started, then what session_start started
+#   desktop_stop               ends what these started, the site, and what session_start started
 
 DESKTOP_PIDS=()
 DESKTOP_DIR=$(mktemp -d)
@@ -34,6 +35,7 @@ desktop_stop() {
     [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
     for ((i = ${#DESKTOP_PIDS[@]} - 1; i >= 0; i--)); do kill "${DESKTOP_PIDS[i]}" 2>/dev/null; done
     DESKTOP_PIDS=()
+    declare -F site_stop >/dev/null && site_stop
     session_stop
     rm -rf "$DESKTOP_DIR"
 }
@@ -156,6 +158,8 @@ panel_wider_than() {
 
 panel_click() {
     panel_box
+    # A pointer that is already there makes a synchronous move wait for motion that never comes.
+    xdotool mousemove $((PANEL_X + PANEL_W + 100)) $((PANEL_Y + PANEL_H + 100))
     click_at $((PANEL_X + PANEL_W / 2)) $((PANEL_Y + PANEL_H / 2))
 }
 

@@ -7,27 +7,23 @@ set -u
 E2E_NAME=wayland
 here=$(dirname "$0")
 source "$here/session.sh"
-source "$here/../server/site.sh"
 session_start --no-tray
+export VORLAN_SITE_PASSWORD=wayland-password
+site_session_start
 source "$here/desktop_session.sh"
 bus_start
 sni_host_start
 weston_start
-
-scratch=$(mktemp -d)
-export VORLAN_SITE_PASSWORD=wayland-password
-site_start "$scratch/site.sqlite" || fail "the reference site did not start"
-trap 'site_stop; desktop_stop; rm -rf "$scratch"' EXIT
 site_operators() {
     php -r '$db = new PDO("sqlite:" . $argv[1]);
         foreach ($db->query("SELECT id, name FROM operators") as $row) echo "$row[0] $row[1]\n";' \
-        "$scratch/site.sqlite"
+        "$SITE_DB"
 }
 
-home=$scratch/home
+home=$SCRATCH/home
 mkdir -p "$home"
 wl_app_start "$home"
-APP_PID=$(wl_window_wait '^Workplace registration$') || fail "the registration form did not appear"
+[ "$(wl_window_wait '^Workplace registration$')" = "$APP_PID" ] || fail "the registration form did not appear"
 # The compositor takes the window's icon and menu entry from the desktop entry of this name.
 weston-debug scene-graph | grep -qF "'Workplace registration' of org.vorlan.Client," \
     || fail "the form's window does not name the desktop entry"
@@ -47,7 +43,8 @@ operator=$(sed -n 's/.*"operatorID": "\([^"]*\)".*/\1/p' "$home/.vorlan/vorlan.c
 [ -n "$operator" ] || fail "no operator identifier was stored"
 [ "$(site_operators)" = "$operator Wayland desk" ] || fail "the site registered: $(site_operators)"
 
-APP_PID=$(wl_window_wait '^Vorlan$' 15) || fail "the restarted program showed no main window"
+app_adopt "$home" || fail "the program did not start anew after registering"
+[ "$(wl_window_wait '^Vorlan$' 15)" = "$APP_PID" ] || fail "the restarted program showed no main window"
 grep -q "No system tray found" "$APP_OUT" && fail "the Wayland client saw no status-notifier host"
 sni_wait 1 || fail "the restarted program registered no status-notifier item"
 item=$(sni_items)
