@@ -13,6 +13,8 @@
 #   panel_box                  sets PANEL_X PANEL_Y PANEL_W PANEL_H of the panel
 #   panel_wider_than <w>       whether the panel is now wider than <w> pixels
 #   panel_click                a plain left click on the middle of the panel, on its one item
+#   notifier_start             xfce4-notifyd, the desktop's notification service, on the X display
+#   notification_wait [s]      waits until a notification shows; sets WIN_X WIN_Y WIN_W WIN_H
 #   weston_start               weston without XWayland on the X display, which lends it a
 #                              keyboard and a pointer; exports WAYLAND_DISPLAY
 #   wl_app_start <home>        app_start as a Wayland client only (no DISPLAY)
@@ -161,6 +163,31 @@ panel_click() {
     # A pointer that is already there makes a synchronous move wait for motion that never comes.
     xdotool mousemove $((PANEL_X + PANEL_W + 100)) $((PANEL_Y + PANEL_H + 100))
     click_at $((PANEL_X + PANEL_W / 2)) $((PANEL_Y + PANEL_H / 2))
+}
+
+notifier_start() {
+    local notifyd
+    notifyd=$(ls /usr/lib/*/xfce4/notifyd/xfce4-notifyd 2>/dev/null | head -n 1)
+    [ -x "$notifyd" ] || fail "xfce4-notifyd is not installed"
+    "$notifyd" >/dev/null 2>&1 &
+    DESKTOP_PIDS+=($!)
+    until_true 10 bus_name_owned org.freedesktop.Notifications \
+        || fail "xfce4-notifyd did not take the notification service"
+}
+
+# The daemon's popups; the 10x10 one is its hidden leader window.
+notification_id() {
+    xwininfo -root -tree | awk '/"xfce4-notifyd": \("xfce4-notifyd" "Xfce4-notifyd"\)/ &&
+        $(NF-1) !~ /^10x10/ { print $1; exit }'
+}
+
+notification_shown() { [ -n "$(notification_id)" ]; }
+
+notification_wait() {
+    until_true "${1:-15}" notification_shown || return 1
+    # The popup fades in where it will stay.
+    sleep 0.5
+    window_geometry "$(notification_id)"
 }
 
 weston_start() {

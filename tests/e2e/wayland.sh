@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program as a native Wayland client of weston, without XWayland: the registration form
 # takes the operator's typing and registers the workplace with the site, the restarted
-# program shows its main window, lists a visitor's request, its status-notifier item toggles
-# the window, and its quit command ends it.
+# program shows its main window, lists a visitor's request and announces it through the
+# desktop's notification service, whose action takes the call; the operator closes it with a
+# result, the status-notifier item toggles the window, and the quit command ends the program.
 set -u
 E2E_NAME=wayland
 here=$(dirname "$0")
@@ -13,7 +14,9 @@ site_session_start
 source "$here/desktop_session.sh"
 bus_start
 sni_host_start
+notifier_start
 weston_start
+show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 site_operators() {
     php -r '$db = new PDO("sqlite:" . $argv[1]);
         foreach ($db->query("SELECT id, name FROM operators") as $row) echo "$row[0] $row[1]\n";' \
@@ -61,11 +64,27 @@ wl_window_wait '^Vorlan: 1 pending$' 10 >/dev/null || fail "the visitor's reques
 sleep 0.5
 wl_shot 4-request-listed
 
+# Wayland lets no program raise its own window: the notification is what reaches the operator.
+notification_wait 10 || fail "the new request was not announced"
+shot 5-notification
+click_at $((WIN_X + WIN_W - 60)) $((WIN_Y + WIN_H - 30))
+wl_window_wait '^Conversation$' 10 >/dev/null || fail "the notification's action opened no conversation"
+show_call 1 | grep -q '"status":"processing"' || fail "the site did not hand the call to this operator"
+sleep 0.5
+wl_shot 6-conversation
+result="Called back: the order is confirmed"
+wl_type "$result"
+wl_window_origin '^Conversation$'
+click_at $((WL_X + WL_W - 80)) $((WL_Y + WL_H - 22))
+wl_window_gone '^Conversation$' 10 || fail "a confirmed result did not close the dialog"
+wl_window_wait '^Vorlan$' 10 >/dev/null || fail "the closed call stayed in the list"
+show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
+
 sni_activate "$item"
 wl_window_gone '^Vorlan' 5 || fail "Activate did not hide the window"
-wl_shot 5-hidden
+wl_shot 7-hidden
 sni_activate "$item"
-wl_window_wait '^Vorlan: 1 pending$' 5 >/dev/null || fail "a second Activate did not show the window"
+wl_window_wait '^Vorlan$' 5 >/dev/null || fail "a second Activate did not show the window"
 
 wl_menu_choose '^Vorlan' 40 34
 # The restarted program is not this shell's child: its end is seen, not its status.
