@@ -42,6 +42,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>%1 min</source>
+        <translation>%1 мин</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 ч %2 мин</translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation>Ждёт</translation>
+    </message>
+    <message>
         <source>Click a request to take it; click a number to dial it.</source>
         <translation>Щёлкните заявку, чтобы взять её; щёлкните номер, чтобы позвонить.</translation>
     </message>
@@ -104,6 +116,10 @@
         <translation>Произошла ошибка в процессе регистрации рабочего места оператора</translation>
     </message>
     <message>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
         <source>Server error</source>
         <translation>Ошибка сервера</translation>
     </message>
@@ -134,6 +150,10 @@
     <message>
         <source>Workplace registration</source>
         <translation>Регистрация рабочего места</translation>
+    </message>
+    <message>
+        <source>This address is plain http: the password will travel unencrypted. Use https:// if the site offers it.</source>
+        <translation>Это адрес с обычным http: пароль будет передан без шифрования. Используйте https://, если сайт его поддерживает.</translation>
     </message>
 </context>
 <context>

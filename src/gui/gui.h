@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/callmodel.h"
 #include "core/calltable.h"
+#include "core/sortedcalls.h"
 
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
@@ -41,7 +43,8 @@ public:
     Q_INVOKABLE void registerWorkplace(QString wsName, QString url, QString pass);
 
 private:
-    friend class TestGui;
+    // Tests see private state only through this one seam (tests/support/controllerseam.h).
+    friend class ControllerSeam;
 
     // Calls a function of a document by name; a call that cannot be made has no effect.
     static void invokeDocument(QObject* target, const char* function, QVariant& result,
@@ -49,6 +52,9 @@ private:
     void showTrayIcon();
     void showServerError(const QString& description);
     QJsonObject recordFor(const QString& id) const;
+    void publishCallModel();
+    void updateCallModel();
+    void refreshWaitsWithPollTimer();
 
     QQmlApplicationEngine engine;
     QObject* rootObject = nullptr;
@@ -63,4 +69,8 @@ private:
     // The record of the call as the operator took it, for when a poll removes it meanwhile.
     QJsonObject takenCall;
     bool serverErrorOpen = false;
+
+    // The call table for views, published to documents as "pendingCalls" in working order.
+    CallModel callModel;
+    SortedCalls pendingCalls{&callModel};
 };
