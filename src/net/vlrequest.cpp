@@ -259,6 +259,7 @@ void VLRequest::requestFinished(QNetworkReply* reply) {
     received.clear();
     replyError = reply->error();
     replyErrorString = withoutSecrets(reply->errorString(), reply->url());
+    httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // The last piece may pass the limit after the reply has finished, too late to abort it.
     if (replyError == QNetworkReply::OperationCanceledError || abort == Abort::TooLarge ||
         abort == Abort::Undecodable) {
@@ -484,6 +485,7 @@ void VLRequest::recordAbort(const QNetworkReply* reply) {
 }
 
 void VLRequest::fail(int error, const QString& text) {
+    httpStatus = 0;
     replyError = error;
     replyErrorString = text;
 }
