@@ -20,12 +20,18 @@ QString spacedDate(QString date) {
 }
 } // namespace
 
+// A member as a text value; a text is handed over as it is, without a round through QString.
+QJsonValue textMember(const QJsonObject& element, const QString& key) {
+    const QJsonValue value = element.value(key);
+    return value.isString() ? value : QJsonValue(QString());
+}
+
 QJsonObject fromSiteElement(const QJsonObject& element) {
-    return {{QStringLiteral("callID"), member(element, idKey)},
+    return {{QStringLiteral("callID"), textMember(element, idKey)},
             {QStringLiteral("cr_date"), spacedDate(member(element, QStringLiteral("create_date")))},
-            {QStringLiteral("name"), member(element, QStringLiteral("name"))},
-            {QStringLiteral("phone"), member(element, QStringLiteral("phone"))},
-            {statusKey, member(element, statusKey)}};
+            {QStringLiteral("name"), textMember(element, QStringLiteral("name"))},
+            {QStringLiteral("phone"), textMember(element, QStringLiteral("phone"))},
+            {statusKey, textMember(element, statusKey)}};
 }
 
 void merge(CallTable& calls, const QJsonArray& list) {
