@@ -1,6 +1,8 @@
 # Desktop integration (menu entry, icons, metainfo, manual page, autostart entry) and the
 # Debian package built from the install tree with CPack.
 set(VORLAN_APP_ID org.vorlan.Client)
+# Wayland compositors find the window's icon and menu entry by this name, not by the window.
+target_compile_definitions(vorlan PRIVATE VORLAN_APP_ID="${VORLAN_APP_ID}")
 set(pkg ${PROJECT_SOURCE_DIR}/packaging)
 set(gen ${PROJECT_BINARY_DIR}/packaging)
 
@@ -55,7 +57,8 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qml-module-qtquick2, qml-module-qtquick-window2, qml-module-qtquick-layouts, qml-module-qtquick-controls, qml-module-qtquick-controls2, qml-module-qtquick-templates2, qml-module-qtquick-dialogs, qml-module-qtquick-privatewidgets, qml-module-qt-labs-folderlistmodel, qml-module-qt-labs-settings")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n")
+# The Wayland platform plugin, for sessions that offer no X server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n, qtwayland5")
 include(CPack)
 
 if(VORLAN_TESTS)

@@ -53,6 +53,7 @@ Window {
             Text {
                 id: nameCaller
                 objectName: "nameCaller"
+                textFormat: Text.PlainText
                 text: "Jhon"
                 anchors.left: nameLabel.right
                 anchors.leftMargin: 10
@@ -75,6 +76,7 @@ Window {
             Text {
                 id: phoneCaller
                 objectName: "phoneCaller"
+                textFormat: Text.PlainText
                 text: "12343535"
                 anchors.left: phoneLabel.right
                 anchors.leftMargin: 10

@@ -20,8 +20,8 @@ Item {
         id: labelText
         objectName: "label"
         text: labeledTextInput.label
-        font.pixelSize: 12
-        color: labeledTextInput.wrongValue ? "red" : "black"
+        font.pixelSize: Theme.fontSizeLabel
+        color: labeledTextInput.wrongValue ? Theme.wrongValueText : Theme.text
     }
 
     TextField {

@@ -18,21 +18,23 @@ Window {
     modality: Qt.ApplicationModal
     title: qsTr("Operator ID")
 
+    // The shown identity; the fields bind to it until the operator edits them.
+    property var identity: ({ id: "", name: "" })
+
     function fillDialog(par) {
-        worksetID.text = par.id
-        worksetName.text = par.name
+        identity = par
     }
 
     Item {
         anchors.left: parent.left
-        anchors.leftMargin: 20
+        anchors.leftMargin: Theme.paddingLarge
         anchors.top: parent.top
-        anchors.topMargin: 40
+        anchors.topMargin: Theme.paddingXXLarge
         anchors.right: parent.right
-        anchors.rightMargin: 40
+        anchors.rightMargin: Theme.paddingXXLarge
 
         ColumnLayout {
-            spacing: 5
+            spacing: Theme.paddingSmall
 
             ColumnLayout {
                 Label {
@@ -41,6 +43,7 @@ Window {
                 TextField {
                     id: worksetID
                     objectName: "worksetID"
+                    text: opID.identity.id
                     Layout.preferredWidth: 300
                 }
             }
@@ -52,6 +55,7 @@ Window {
                 TextField {
                     id: worksetName
                     objectName: "worksetName"
+                    text: opID.identity.name
                     Layout.preferredWidth: 300
                 }
             }
@@ -60,10 +64,10 @@ Window {
 
     Row {
         anchors.right: parent.right
-        anchors.rightMargin: 10
+        anchors.rightMargin: Theme.paddingMedium
         anchors.bottom: parent.bottom
-        anchors.bottomMargin: 10
-        spacing: 10
+        anchors.bottomMargin: Theme.paddingMedium
+        spacing: Theme.paddingMedium
 
         Button {
             objectName: "okButton"

@@ -36,6 +36,16 @@ Window {
         registerButton.enabled = true
     }
 
+    // Plain http to another machine shows the password to everyone on the way; it is allowed,
+    // since some sites offer nothing else, but said.
+    function sendsPasswordInClear(address) {
+        var match = /^\s*http:\/\/(?:[^\/?#@]*@)?(\[[^\]]*\]|[^\/?#:]*)/i.exec(address)
+        if (!match)
+            return false
+        var host = match[1].toLowerCase()
+        return !(host === "localhost" || host === "[::1]" || /^127(\.\d{1,3}){3}$/.test(host))
+    }
+
     Component.onCompleted: siteUrl.fieldId.forceActiveFocus()
 
     Column {
@@ -66,6 +76,21 @@ Window {
             label: qsTr("Enter you Vorlan Server password")
             isPassword: true
         }
+    }
+
+    // Between the fields and the button, so the button stays where it is.
+    Text {
+        objectName: "plainHttpWarning"
+        anchors.left: fields.left
+        anchors.top: fields.bottom
+        anchors.topMargin: 6
+        width: 330
+        visible: workplaceRegistration.sendsPasswordInClear(siteUrl.inputText)
+        color: "#b00000"
+        font.pixelSize: 11
+        wrapMode: Text.WordWrap
+        textFormat: Text.PlainText
+        text: qsTr("This address is plain http: the password will travel unencrypted. Use https:// if the site offers it.")
     }
 
     Button {

@@ -12,19 +12,19 @@ Window {
     title: qsTr("About Vorlan")
     width: 500
     height: 300
-    color: "#eeeef5"
+    color: Theme.windowBackground
 
     Rectangle {
         id: background
         anchors.fill: parent
-        color: "#eeeef5"
+        color: Theme.windowBackground
 
         Item {
             id: content
             anchors.left: parent.left
-            anchors.leftMargin: 30
+            anchors.leftMargin: Theme.paddingXLarge
             anchors.top: parent.top
-            anchors.topMargin: 30
+            anchors.topMargin: Theme.paddingXLarge
 
             Image {
                 id: logo
@@ -40,10 +40,10 @@ Window {
                 objectName: "productName"
                 text: "Vorlan Client v0.1-beta"
                 anchors.left: logo.right
-                anchors.leftMargin: 20
+                anchors.leftMargin: Theme.paddingLarge
                 anchors.top: parent.top
-                anchors.topMargin: -5
-                font.pixelSize: 30
+                anchors.topMargin: -Theme.paddingSmall
+                font.pixelSize: Theme.fontSizeTitle
                 font.bold: true
             }
         }
@@ -57,7 +57,7 @@ Window {
             height: 17
             opacity: 0.4
             text: qsTr("API v1")
-            font.pixelSize: 9
+            font.pixelSize: Theme.fontSizeTiny
         }
     }
 }

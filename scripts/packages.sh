@@ -1,14 +1,15 @@
 # The Debian packages the build, the tests and the demo need; meant to be sourced.
 VORLAN_PACKAGES=(
     build-essential cmake clang-format pkg-config
-    qtbase5-dev qtdeclarative5-dev qttools5-dev qttools5-dev-tools qtquickcontrols2-5-dev
+    qtbase5-dev qtdeclarative5-dev qttools5-dev qttools5-dev-tools qtdeclarative5-dev-tools qtquickcontrols2-5-dev
     qml-module-qtquick2 qml-module-qtquick-controls qml-module-qtquick-controls2
     qml-module-qtquick-dialogs qml-module-qtquick-layouts qml-module-qtquick-window2
     qml-module-qtquick-templates2 qml-module-qtquick-privatewidgets
     qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings qml-module-qttest
     qttranslations5-l10n fonts-dejavu-core
-    xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin
-    php-cli php-sqlite3 curl
+    xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin libxcb1-dev
+    dbus-daemon libglib2.0-bin xfce4-panel xfconf weston qtwayland5
+    php-cli php-sqlite3 curl zlib1g-dev
     clang-14 libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream
 )

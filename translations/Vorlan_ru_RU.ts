@@ -156,6 +156,10 @@
         <translation>Произошла ошибка в процессе регистрации рабочего места оператора</translation>
     </message>
     <message>
+        <source>OK</source>
+        <translation>ОК</translation>
+    </message>
+    <message>
         <source>Server error</source>
         <translation>Ошибка сервера</translation>
     </message>
@@ -186,6 +190,10 @@
     <message>
         <source>Workplace registration</source>
         <translation>Регистрация рабочего места</translation>
+    </message>
+    <message>
+        <source>This address is plain http: the password will travel unencrypted. Use https:// if the site offers it.</source>
+        <translation>Это адрес с обычным http: пароль будет передан без шифрования. Используйте https://, если сайт его поддерживает.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,7 @@
 #include "gui/gui.h"
 
+#include "gui/localonlynetwork.h"
+#include "gui/messageboxes.h"
 #include "net/qstdout.h"
 #include "net/siteapi.h"
 #include "storage/workplace.h"
@@ -9,7 +11,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QIcon>
-#include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QQmlContext>
 #include <QTimer>
@@ -19,10 +21,15 @@
 namespace {
 constexpr int pollInterval = 60000;
 const QString callIdKey = QStringLiteral("callID");
+// What a document may hand to the desktop: calls, mail and web pages, never local files or shares.
+const QStringList launchableSchemes{QStringLiteral("tel"),  QStringLiteral("callto"),
+                                    QStringLiteral("sip"),  QStringLiteral("mailto"),
+                                    QStringLiteral("http"), QStringLiteral("https")};
 } // namespace
 
 GUI::GUI()
     : QQuickItem(nullptr) {
+    LocalOnlyNetwork::install(engine);
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
     publishCallModel();
 }
@@ -105,7 +112,14 @@ void GUI::exitProgramm() {
 }
 
 void GUI::launchURL(QString url) {
-    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+    const QUrl address(url, QUrl::TolerantMode);
+    if (!launchableSchemes.contains(address.scheme())) {
+        qStdOut() << "Not opening \"" << address.toDisplayString()
+                  << "\": only tel:, callto:, sip:, mailto:, http: and https: addresses are opened"
+                  << Qt::endl;
+        return;
+    }
+    QDesktopServices::openUrl(address);
 }
 
 void GUI::getDataFromServer() {
@@ -134,7 +148,7 @@ void GUI::showServerError(const QString& description) {
         return;
     }
     serverErrorOpen = true;
-    QMessageBox::information(nullptr, QObject::tr("Server error"), description);
+    MessageBoxes::show(QMessageBox::Information, QObject::tr("Server error"), description);
     serverErrorOpen = false;
 }
 
@@ -152,12 +166,16 @@ void GUI::updateCallModel() {
 
 void GUI::rebuildList() {
     updateCallModel();
-    QObject* list = rootObject ? rootObject->findChild<QObject*>(QStringLiteral("callerList"),
-                                                                 Qt::FindChildrenRecursively)
-                               : nullptr;
+    // A list function may start an exchange whose nested poll changes the table or the
+    // document: the walk goes over a copy, and a list that is gone meanwhile is left alone.
+    const QPointer<QObject> list =
+        rootObject ? rootObject->findChild<QObject*>(QStringLiteral("callerList"),
+                                                     Qt::FindChildrenRecursively)
+                   : nullptr;
+    const CallTable snapshot = calls;
     QVariant result;
     invokeDocument(list, "clearList", result);
-    for (const QJsonObject& record : qAsConst(calls)) {
+    for (const QJsonObject& record : snapshot) {
         invokeDocument(list, "appendElement", result, {QVariant(record)});
     }
 }
@@ -225,12 +243,12 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
                                                 {QStringLiteral("opID"), newOperatorID},
                                                 {QStringLiteral("opName"), wsName}});
     if (!reply.ok) {
-        QMessageBox::critical(nullptr, QObject::tr("Critical"), reply.errorString);
+        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"), reply.errorString);
         return;
     }
     if (SiteApi::resultText(reply.text) != QLatin1String("0")) {
-        QMessageBox::critical(nullptr, QObject::tr("Critical"),
-                              QObject::tr("Error occured when registering operator workplace"));
+        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"),
+                           QObject::tr("Error occured when registering operator workplace"));
         return;
     }
     XHelper helper;
@@ -239,7 +257,7 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
         const QString message =
             QObject::tr("The registration could not be saved to %1").arg(helper.confPath());
         qStdOut() << message << Qt::endl;
-        QMessageBox::critical(nullptr, QObject::tr("Critical"), message);
+        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"), message);
         return;
     }
     QProcess::startDetached(programPath, {});

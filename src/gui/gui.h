@@ -43,7 +43,8 @@ public:
     Q_INVOKABLE void registerWorkplace(QString wsName, QString url, QString pass);
 
 private:
-    friend class TestGui;
+    // Tests see private state only through this one seam (tests/support/controllerseam.h).
+    friend class ControllerSeam;
 
     // Calls a function of a document by name; a call that cannot be made has no effect.
     static void invokeDocument(QObject* target, const char* function, QVariant& result,

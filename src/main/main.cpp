@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
 #include <QNetworkProxyFactory>
@@ -22,15 +23,32 @@ namespace {
 // Long enough for an instance that restarts after a registration to end and free the lock.
 constexpr int instanceWaitMs = 10000;
 
-// The program's directory comes from the running executable: started from a menu entry,
-// argv[0] is the bare name found on PATH.
-QByteArray readMainWindowDocument(XHelper& helper) {
+// The first document that exists and may be trusted. The program's directory comes from the
+// running executable: started from a menu entry, argv[0] is the bare name found on PATH.
+QString mainWindowDocumentPath(XHelper& helper) {
     const QString programDir = QCoreApplication::applicationDirPath();
-    const QString path = MainWindowDocument::locate(helper.homeDir(), programDir);
+    for (const QString& path : MainWindowDocument::candidates(helper.homeDir(), programDir)) {
+        if (!QFileInfo(path).isFile()) {
+            continue;
+        }
+        const QString distrust = path.startsWith(helper.homeDir() + QLatin1Char('/'))
+                                     ? helper.distrust(path)
+                                     : QString();
+        if (distrust.isEmpty()) {
+            return path;
+        }
+        qStdOut() << "Not reading " << path << ": " << distrust << Qt::endl;
+    }
+    return QString();
+}
+
+QByteArray readMainWindowDocument(XHelper& helper) {
+    const QString path = mainWindowDocumentPath(helper);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         qStdOut() << "No main-window document found; looked for "
-                  << MainWindowDocument::candidates(helper.homeDir(), programDir)
+                  << MainWindowDocument::candidates(helper.homeDir(),
+                                                    QCoreApplication::applicationDirPath())
                          .join(QStringLiteral(", "))
                   << Qt::endl;
         return QByteArray();
@@ -54,6 +72,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VORLAN_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VORLAN_APP_ID));
 
     Translators translators;
     translators.install(QLocale::system());
@@ -76,6 +95,11 @@ int main(int argc, char* argv[]) {
     GUI* gui = new GUI();
     gui->setProgramPath(QString::fromLocal8Bit(argv[0]));
 
+    // As ssh does with its own files: a registration others could have planted is not read.
+    const QString confDistrust = helper.distrust(helper.confPath());
+    if (!confDistrust.isEmpty()) {
+        qStdOut() << "Not reading " << helper.confPath() << ": " << confDistrust << Qt::endl;
+    }
     const Workplace workplace = Workplace::load(helper);
     QQmlApplicationEngine& engine = gui->documentEngine();
     if (!workplace.isRegistered()) {

@@ -1,6 +1,7 @@
 #include "vlrequest.h"
 
 #include "net/qstdout.h"
+#include "net/replyinflater.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -22,6 +23,15 @@ const int defaultTransferTimeoutMs = 30000;
 // One exchange, its redirects included, never takes longer than this.
 const int exchangeLimitMs = 120000;
 const int maximumRedirects = 20;
+const qint64 defaultMaximumReplySize = 64 * 1024 * 1024;
+const qint64 readAheadBytes = 1024 * 1024;
+const QByteArray acceptEncoding = QByteArrayLiteral("Accept-Encoding");
+// Marks a request whose reply this class unpacks itself.
+const auto unpackedHere = QNetworkRequest::User;
+// Query fields that hold credentials: shown hidden or shortened wherever a URL is printed.
+const QString hiddenField = QStringLiteral("pass");
+const QStringList shortenedFields{QStringLiteral("operator"), QStringLiteral("opID")};
+const int shownIdLength = 5;
 
 QByteArray utf8UpToNul(const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -51,11 +61,53 @@ std::unique_ptr<QNetworkAccessManager> newManager() {
     return std::make_unique<QNetworkAccessManager>();
 }
 
+QString mebibytes(qint64 bytes) {
+    return QString::number(bytes / (1024.0 * 1024.0));
+}
+
+// The URL as it may be printed: no password, and only the start of the operator identifier.
+QString shownUrl(QUrl url) {
+    QUrlQuery query(url);
+    QUrlQuery shown;
+    for (const auto& item : query.queryItems(QUrl::FullyDecoded)) {
+        QString value = item.second;
+        if (item.first == hiddenField) {
+            value = QStringLiteral("***");
+        } else if (shortenedFields.contains(item.first) && value.size() > shownIdLength) {
+            value = value.left(shownIdLength) + QChar(0x2026);
+        }
+        shown.addQueryItem(item.first, value);
+    }
+    if (!query.isEmpty()) {
+        url.setQuery(shown);
+    }
+    return url.toDisplayString();
+}
+
+// The network layer's error texts name the whole URL, query included.
+QString withoutSecrets(QString text, const QUrl& url) {
+    const QString shown = shownUrl(url);
+    for (const QString& form :
+         {url.toString(), url.toDisplayString(), QString::fromUtf8(url.toEncoded())}) {
+        text.replace(form, shown);
+    }
+    return text;
+}
+
 // QUrlQuery keeps '+' and an existing "%XX" as they are, but form decoding on the site
 // reads '+' as a blank and "%XX" as an escape: the operator's text would arrive changed.
 QString formSafe(QString text) {
     return text.replace(QLatin1Char('%'), QLatin1String("%25"))
         .replace(QLatin1Char('+'), QLatin1String("%2B"));
+}
+// Asks for the encodings Qt asks for, but leaves the unpacking to ReplyInflater. A caller's own
+// Accept-Encoding keeps the body as it came, as it does with Qt.
+QNetworkRequest unpackingHere(QNetworkRequest request) {
+    if (!request.hasRawHeader(acceptEncoding)) {
+        request.setRawHeader(acceptEncoding, QByteArrayLiteral("gzip, deflate"));
+        request.setAttribute(unpackedHere, true);
+    }
+    return request;
 }
 } // namespace
 
@@ -63,13 +115,15 @@ VLRequest::VLRequest(QNetworkProxy* proxy)
     : url(std::make_unique<QUrl>())
     , query(std::make_unique<QUrlQuery>())
     , manager(newManager())
-    , loop(new QEventLoop(this)) {
+    , loop(new QEventLoop(this))
+    , maximumReplySize(defaultMaximumReplySize) {
     // Redirects are followed by exec() and download() themselves, under their own rules.
     manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     QNetworkRequest::setTransferTimeout(defaultTransferTimeoutMs);
     connect(manager.get(), &QNetworkAccessManager::finished, this, &VLRequest::requestFinished);
-    if (proxy)
+    if (proxy) {
         setProxy(proxy);
+    }
 }
 
 VLRequest::~VLRequest() = default;
@@ -84,8 +138,9 @@ void VLRequest::addQueryItem(QString key, QString value) {
 
 bool VLRequest::setMethod(QString name) {
     if (name != QLatin1String("post") && name != QLatin1String("get") &&
-        name != QLatin1String("put"))
+        name != QLatin1String("put")) {
         return false;
+    }
     method = name;
     return true;
 }
@@ -99,19 +154,25 @@ void VLRequest::addHeader(QString name, QString value) {
 }
 
 void VLRequest::setProxy(QNetworkProxy* proxy) {
-    if (proxy)
+    if (proxy) {
         manager->setProxy(*proxy);
+    }
 }
 
 void VLRequest::setTransferTimeout(int milliseconds) {
     QNetworkRequest::setTransferTimeout(milliseconds);
 }
 
+void VLRequest::setMaximumReplySize(qint64 bytes) {
+    maximumReplySize = qMax<qint64>(0, bytes);
+}
+
 void VLRequest::exec() {
     url->setQuery(*query);
     setUrl(*url);
-    if (!startExchange())
+    if (!startExchange()) {
         return;
+    }
     methodCharger(*this);
     followRedirects(std::nullopt);
 }
@@ -138,16 +199,18 @@ void VLRequest::deleteResource() {
 
 void VLRequest::download(QString address) {
     setUrl(QUrl(address, QUrl::TolerantMode));
-    if (!startExchange())
+    if (!startExchange()) {
         return;
+    }
     methodCharger(*this);
     followRedirects(std::nullopt);
 }
 
 void VLRequest::download(QString address, QString fileName) {
     setUrl(QUrl(address, QUrl::TolerantMode));
-    if (!startExchange())
+    if (!startExchange()) {
         return;
+    }
     methodCharger(*this, fileName);
     followRedirects(fileName);
 }
@@ -181,12 +244,14 @@ QJsonObject VLRequest::cookieToJSON() {
 
 bool VLRequest::cookieFromJSON(QJsonObject cookies) {
     const QUrl target = replyUrl.isEmpty() ? *url : QUrl(replyUrl, QUrl::TolerantMode);
-    if (target.host().isEmpty())
+    if (target.host().isEmpty()) {
         return false;
+    }
     QList<QNetworkCookie> imported;
     for (auto member = cookies.constBegin(); member != cookies.constEnd(); ++member) {
-        if (!member.value().isString() && !member.value().isNull())
+        if (!member.value().isString() && !member.value().isNull()) {
             return false;
+        }
         // No domain: the jar binds the cookie to the target's host alone.
         QNetworkCookie cookie(member.key().toUtf8(), member.value().toString().toUtf8());
         cookie.setPath(QStringLiteral("/"));
@@ -202,19 +267,17 @@ void VLRequest::requestFinished(QNetworkReply* reply) {
         downloadFile->close();
         downloadFile.reset();
     }
+    takeBody(reply);
     replyHeaders = reply->rawHeaderPairs();
-    // An aborted reply is closed and has nothing left to read.
-    replyText = reply->isOpen() ? reply->readAll() : QByteArray();
+    // An aborted reply is closed, and what it brought is no answer.
+    replyText = reply->isOpen() && abort == Abort::None ? received : QByteArray();
+    received.clear();
     replyError = reply->error();
-    replyErrorString = reply->errorString();
-    // Nothing else aborts a reply, so a cancelled one ran out of time.
-    if (replyError == QNetworkReply::OperationCanceledError) {
-        replyError = QNetworkReply::TimeoutError;
-        replyErrorString =
-            exchangeTimedOut ? QStringLiteral("The site did not finish answering within %1 seconds")
-                                   .arg(seconds(exchangeLimitMs))
-                             : QStringLiteral("The site did not answer within %1 seconds")
-                                   .arg(seconds(reply->request().transferTimeout()));
+    replyErrorString = withoutSecrets(reply->errorString(), reply->url());
+    // The last piece may pass the limit after the reply has finished, too late to abort it.
+    if (replyError == QNetworkReply::OperationCanceledError || abort == Abort::TooLarge ||
+        abort == Abort::Undecodable) {
+        recordAbort(reply);
     }
     redirectTarget = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
     replyUrl = reply->url().toString();
@@ -226,13 +289,15 @@ void VLRequest::doDownloadProgress(qint64 avail, qint64 total) {
 }
 
 void VLRequest::doReadyRead() {
-    if (downloadFile && downloadReply && downloadReply->isOpen())
-        downloadFile->write(downloadReply->readAll());
+    if (downloadFile && downloadReply) {
+        takeBody(downloadReply);
+    }
 }
 
 void VLRequest::methodCharger(QNetworkRequest request) {
-    if (QNetworkReply* reply = issue(request))
+    if (QNetworkReply* reply = issue(request)) {
         waitFor(reply);
+    }
 }
 
 void VLRequest::methodCharger(QNetworkRequest request, QString fileName) {
@@ -256,8 +321,10 @@ void VLRequest::methodCharger(QNetworkRequest request, QString fileName) {
 }
 
 QNetworkReply* VLRequest::issue(QNetworkRequest request) {
-    if (method == QLatin1String("get"))
+    request = unpackingHere(request);
+    if (method == QLatin1String("get")) {
         return manager->get(request);
+    }
     if (method == QLatin1String("post")) {
         request.setHeader(QNetworkRequest::ContentTypeHeader,
                           QByteArrayLiteral("application/x-www-form-urlencoded"));
@@ -270,24 +337,67 @@ void VLRequest::waitFor(QNetworkReply* reply) {
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, reply, [this, reply] {
-        exchangeTimedOut = true;
+        abort = Abort::ExchangeLimit;
         reply->abort();
     });
     deadline.start(static_cast<int>(qMax<qint64>(0, exchangeDeadline.remainingTime())));
+    limitSize(reply);
     connect(reply, &QNetworkReply::finished, loop, &QEventLoop::quit);
-    if (!reply->isFinished())
+    if (!reply->isFinished()) {
         loop->exec(QEventLoop::AllEvents);
-    if (reply == downloadReply)
+    }
+    // The loop also ends when the application quits; an unfinished reply is no answer.
+    if (!reply->isFinished()) {
+        abort = Abort::Interrupted;
+        reply->abort();
+        replyText.clear();
+        recordAbort(reply);
+    }
+    if (reply == downloadReply) {
         downloadReply = nullptr;
+    }
     delete reply;
+}
+
+void VLRequest::limitSize(QNetworkReply* reply) {
+    drainedBytes = 0;
+    received.clear();
+    inflater.reset();
+    reply->setReadBufferSize(readAheadBytes);
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { takeBody(reply); });
+}
+
+// Every arrival is taken out of the reply at once and unpacked no further than the limit.
+void VLRequest::takeBody(QNetworkReply* reply) {
+    if (!reply->isOpen() || abort != Abort::None) {
+        return;
+    }
+    if (!inflater) {
+        const bool unpack = reply->request().attribute(unpackedHere).toBool();
+        inflater = std::make_unique<ReplyInflater>(
+            unpack ? reply->rawHeader(QByteArrayLiteral("Content-Encoding")) : QByteArray());
+    }
+    QByteArray bytes;
+    const bool valid = inflater->inflate(reply->readAll(), &bytes,
+                                         maximumReplySize - drainedBytes - received.size());
+    if (downloadFile && reply == downloadReply) {
+        drainedBytes += bytes.size();
+        downloadFile->write(bytes);
+    } else {
+        received += bytes;
+    }
+    if (!valid || drainedBytes + received.size() > maximumReplySize) {
+        abort = valid ? Abort::TooLarge : Abort::Undecodable;
+        reply->abort();
+    }
 }
 
 QNetworkRequest VLRequest::directRequest() {
     url->setQuery(*query);
     setUrl(*url);
     exchangeDeadline.setRemainingTime(exchangeLimitMs);
-    exchangeTimedOut = false;
-    return *this;
+    abort = Abort::None;
+    return unpackingHere(*this);
 }
 
 bool VLRequest::startExchange() {
@@ -302,12 +412,13 @@ bool VLRequest::startExchange() {
         return false;
     }
     exchangeDeadline.setRemainingTime(exchangeLimitMs);
-    exchangeTimedOut = false;
+    abort = Abort::None;
+    exchangeHost = QNetworkRequest::url().host();
     return true;
 }
 
 void VLRequest::followRedirects(const std::optional<QString>& fileName) {
-    for (int followed = 0; !redirectTarget.isNull(); ++followed) {
+    for (int followed = 0; !redirectTarget.isNull() && replyOK(); ++followed) {
         if (followed == maximumRedirects) {
             fail(QNetworkReply::TooManyRedirectsError,
                  QStringLiteral("More than %1 redirects: the site's redirect chain was not "
@@ -318,14 +429,16 @@ void VLRequest::followRedirects(const std::optional<QString>& fileName) {
         QUrl target = QUrl(replyUrl, QUrl::TolerantMode).resolved(redirectTarget.toUrl());
         target.setUserInfo(QString());
         target.setFragment(QString());
-        if (refuseRedirect(target))
+        if (refuseRedirect(target)) {
             return;
+        }
         QNetworkRequest followUp(target);
         followUp.setTransferTimeout(transferTimeout());
-        if (fileName)
+        if (fileName) {
             methodCharger(followUp, *fileName);
-        else
+        } else {
             methodCharger(followUp);
+        }
     }
 }
 
@@ -335,17 +448,54 @@ bool VLRequest::refuseRedirect(const QUrl& target) {
         fail(QNetworkReply::ProtocolUnknownError,
              QStringLiteral("Redirect to \"%1\" refused: only http and https addresses are "
                             "followed")
-                 .arg(target.toDisplayString()));
+                 .arg(shownUrl(target)));
+        return true;
+    }
+    // The fields carry the site's password and the operator's identifier: only the host the
+    // operator typed may receive them.
+    if (target.host().compare(exchangeHost, Qt::CaseInsensitive) != 0) {
+        fail(QNetworkReply::ContentAccessDenied,
+             QStringLiteral("Redirect to \"%1\" refused: it leaves %2, the host the request was "
+                            "addressed to; use the address the site redirects to instead")
+                 .arg(shownUrl(target), exchangeHost));
         return true;
     }
     if (scheme == QLatin1String("http") &&
         QUrl(replyUrl, QUrl::TolerantMode).scheme() == QLatin1String("https")) {
         fail(QNetworkReply::InsecureRedirectError,
-             QStringLiteral("Redirect from https to http refused: \"%1\"")
-                 .arg(target.toDisplayString()));
+             QStringLiteral("Redirect from https to http refused: \"%1\"").arg(shownUrl(target)));
         return true;
     }
     return false;
+}
+
+void VLRequest::recordAbort(const QNetworkReply* reply) {
+    switch (abort) {
+    case Abort::TooLarge:
+        fail(QNetworkReply::UnknownContentError,
+             QStringLiteral("The site's reply passed the limit of %1 MiB and was not read further")
+                 .arg(mebibytes(maximumReplySize)));
+        return;
+    case Abort::Undecodable:
+        fail(QNetworkReply::UnknownContentError,
+             QStringLiteral("The site's reply is not the gzip or deflate data it claims to be"));
+        return;
+    case Abort::Interrupted:
+        fail(QNetworkReply::OperationCanceledError,
+             QStringLiteral("The wait for the site was interrupted before its reply arrived"));
+        return;
+    case Abort::ExchangeLimit:
+        fail(QNetworkReply::TimeoutError,
+             QStringLiteral("The site did not finish answering within %1 seconds")
+                 .arg(seconds(exchangeLimitMs)));
+        return;
+    case Abort::None:
+        // Qt's own transfer time-out is the one other thing that cancels a reply.
+        fail(QNetworkReply::TimeoutError,
+             QStringLiteral("The site did not answer within %1 seconds")
+                 .arg(seconds(reply->request().transferTimeout())));
+        return;
+    }
 }
 
 void VLRequest::fail(int error, const QString& text) {

@@ -22,6 +22,7 @@ class QNetworkProxy;
 class QNetworkReply;
 class QUrl;
 class QUrlQuery;
+class ReplyInflater;
 
 // One synchronous HTTP exchange: configure, execute (the wait runs a nested event loop), then
 // read the record of the last finished reply. Failures are recorded, never thrown.
@@ -41,6 +42,8 @@ public:
     void setProxy(QNetworkProxy* proxy);
     // How long the site may stay silent before a request fails.
     void setTransferTimeout(int milliseconds);
+    // The largest reply body (as decompressed) that is read; a longer one fails the request.
+    void setMaximumReplySize(qint64 bytes);
 
     void exec();
     void post(QByteArray body);
@@ -58,20 +61,29 @@ public:
     QJsonObject cookieToJSON();
     bool cookieFromJSON(QJsonObject cookies);
 
+    QByteArray replyText;
+    QString replyErrorString;
+
 private slots:
     void requestFinished(QNetworkReply* reply);
     void doDownloadProgress(qint64 avail, qint64 total);
     void doReadyRead();
 
 private:
+    // Why the request itself ended a reply early.
+    enum class Abort { None, ExchangeLimit, TooLarge, Undecodable, Interrupted };
+
     void methodCharger(QNetworkRequest request);
     void methodCharger(QNetworkRequest request, QString fileName);
     QNetworkReply* issue(QNetworkRequest request);
     void waitFor(QNetworkReply* reply);
+    void limitSize(QNetworkReply* reply);
+    void takeBody(QNetworkReply* reply);
     QNetworkRequest directRequest();
     bool startExchange();
     void followRedirects(const std::optional<QString>& fileName);
     bool refuseRedirect(const QUrl& target);
+    void recordAbort(const QNetworkReply* reply);
     void fail(int error, const QString& text);
     void failWithoutSending(int error, const QString& text);
 
@@ -82,21 +94,18 @@ private:
     QEventLoop* loop;
     std::unique_ptr<QFile> downloadFile;
     QNetworkReply* downloadReply = nullptr;
-
-public:
-    QByteArray replyText;
-
-private:
     QVariant redirectTarget;
     QString replyUrl;
     int replyError = 0;
-
-public:
-    QString replyErrorString;
-
-private:
     QList<QPair<QByteArray, QByteArray>> replyHeaders;
 
     QDeadlineTimer exchangeDeadline;
-    bool exchangeTimedOut = false;
+    Abort abort = Abort::None;
+    qint64 maximumReplySize;
+    // The current reply's body taken so far: written to the download file, or kept here.
+    qint64 drainedBytes = 0;
+    QByteArray received;
+    std::unique_ptr<ReplyInflater> inflater;
+    // The host the exchange was addressed to; redirects may not leave it.
+    QString exchangeHost;
 };

@@ -21,7 +21,8 @@ QJsonObject parseConf(const QString& text, bool* ok) {
 Workplace Workplace::load(XHelper& helper) {
     Workplace workplace;
     const QString text = helper.readConf();
-    if (!QFileInfo::exists(helper.confPath())) {
+    // An untrusted file counts as missing; start-up says why.
+    if (!QFileInfo::exists(helper.confPath()) || !helper.distrust(helper.confPath()).isEmpty()) {
         return workplace;
     }
     bool ok = false;

@@ -17,4 +17,7 @@ public:
     QString readConf();
 
     QString confPath();
+    // Why ~/.vorlan (or the file of it at `path`) must not be trusted: a symbolic link, owned
+    // by someone else, or writable by group or others. Empty when it may be read.
+    QString distrust(const QString& path = QString());
 };

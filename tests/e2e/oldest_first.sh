@@ -5,8 +5,10 @@
 set -u
 E2E_NAME=oldest_first
 export VORLAN_SITE_PASSWORD=oldest-password
-source "$(dirname "$0")/reference_site.sh"
+source "$(dirname "$0")/session.sh"
+session_start
 site_session_start
+show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
 operator="{01de5700-0000-4000-8000-000000000300}"
 curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$operator" \
@@ -14,7 +16,7 @@ curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$op
     || fail "the site did not register the workplace"
 # Ids 1 to 300 with arrivals scattered over a day; 217 and 250 arrive first, together, and
 # 3 has a date no clock reads.
-VORLAN_DB=$SCRATCH/site.sqlite php -r '
+VORLAN_DB=$SITE_DB php -r '
     require getenv("VORLAN_SOURCE_DIR") . "/server/lib/bootstrap.php";
     $db = Database::connection();
     $add = $db->prepare("INSERT INTO calls (id, create_date, name, phone) VALUES (?, ?, ?, ?)");
@@ -38,7 +40,7 @@ xdotool windowactivate --sync "$main" key Return
 dialog=$(window_wait '^Conversation$' 10) || fail "Enter on the first row opened no conversation"
 shot 2-oldest-taken
 show_call 217 | grep -q '"status":"processing"' || fail "Enter did not take call 217, the oldest"
-taken=$(VORLAN_DB=$SCRATCH/site.sqlite php -r '
+taken=$(VORLAN_DB=$SITE_DB php -r '
     require getenv("VORLAN_SOURCE_DIR") . "/server/lib/bootstrap.php";
     echo Database::connection()->query("SELECT group_concat(id) FROM calls WHERE status <> '"'new'"'")->fetchColumn();')
 [ "$taken" = 217 ] || fail "the site holds these calls as taken: $taken"

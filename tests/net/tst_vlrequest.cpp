@@ -1,9 +1,9 @@
-#include "net/vlrequest.h"
-#include "testhttpserver.h"
+#include "requestfixture.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QSslSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -11,7 +11,7 @@ using Request = TestHttpServer::Request;
 using Response = TestHttpServer::Response;
 using Fields = QList<QPair<QString, QString>>;
 
-class TestVLRequest : public QObject {
+class TestVLRequest : public QObject, private RequestFixture {
     Q_OBJECT
 
 private slots:
@@ -41,21 +41,18 @@ private slots:
     void redirect_betweenSchemes();
     void transferTimeout_failsSilentSite_data();
     void transferTimeout_failsSilentSite();
-
-private:
-    std::unique_ptr<TestHttpServer> server;
-    std::unique_ptr<VLRequest> request;
+    void replySize_limited_data();
+    void replySize_limited();
+    void errorText_hidesSecrets_data();
+    void errorText_hidesSecrets();
 };
 
 void TestVLRequest::init() {
-    server = std::make_unique<TestHttpServer>();
-    QVERIFY(server->listen());
-    request = std::make_unique<VLRequest>(nullptr);
+    QVERIFY(setUpRequest());
 }
 
 void TestVLRequest::cleanup() {
-    request.reset();
-    server.reset();
+    tearDownRequest();
 }
 
 void TestVLRequest::setMethod_data() {
@@ -376,6 +373,8 @@ void TestVLRequest::redirect_refused_data() {
         << QByteArray("/to-ftp") << 1 << false << "only http and https";
     QTest::newRow("file target refused")
         << QByteArray("/to-file") << 1 << false << "only http and https";
+    QTest::newRow("another host refused, named")
+        << QByteArray("/to-other-host") << 1 << false << "\"http://localhost:";
 }
 
 void TestVLRequest::redirect_refused() {
@@ -392,6 +391,9 @@ void TestVLRequest::redirect_refused() {
             return Response::redirect(302, "ftp://127.0.0.1/file");
         if (sent.path == "/to-file")
             return Response::redirect(302, "file:///etc/hostname");
+        if (sent.path == "/to-other-host")
+            return Response::redirect(302, QByteArray(base).replace("127.0.0.1", "localhost") +
+                                               "/hop/0");
         const int left = sent.path.mid(5).toInt();
         if (left == 0)
             return Response::text("end");
@@ -487,6 +489,90 @@ void TestVLRequest::transferTimeout_failsSilentSite() {
              QStringLiteral("The site did not answer within 0.4 seconds"));
     QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
     QCOMPARE(server->requests().last().path, QByteArray("/silent"));
+}
+
+void TestVLRequest::replySize_limited_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("encoding");
+    QTest::addColumn<bool>("toFile");
+    QTest::addColumn<bool>("ok");
+
+    const int limit = 100000;
+    const QByteArray exact(limit, 'x');
+    // qCompress writes a 4-byte length, then the zlib stream that "deflate" names.
+    const QByteArray bomb = qCompress(QByteArray(50 * limit, '['), 9).mid(4);
+    QTest::newRow("body of exactly the limit") << exact << QByteArray() << false << true;
+    QTest::newRow("one byte more") << exact + 'x' << QByteArray() << false << false;
+    QTest::newRow("chunked, one byte more")
+        << exact + 'x' << QByteArray("chunked") << false << false;
+    QTest::newRow("deflate bomb, 5 kB unpacking to 5 MB")
+        << bomb << QByteArray("deflate") << false << false;
+    QTest::newRow("download to file, one byte more")
+        << exact + 'x' << QByteArray() << true << false;
+}
+
+void TestVLRequest::replySize_limited() {
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, encoding);
+    QFETCH(bool, toFile);
+    QFETCH(bool, ok);
+
+    Response reply = Response::text(body);
+    reply.chunked = encoding == "chunked";
+    if (encoding == "deflate")
+        reply.headers.append(qMakePair(QByteArray("Content-Encoding"), encoding));
+    server->route("/big", reply);
+    request->setMaximumReplySize(100000);
+    request->setMethod(QStringLiteral("get"));
+    QTemporaryDir scratch;
+    if (toFile)
+        request->download(server->url("/big"), scratch.filePath(QStringLiteral("body")));
+    else
+        request->download(server->url("/big"));
+
+    QCOMPARE(request->replyOK(), ok);
+    if (ok) {
+        QCOMPARE(request->replyText, body);
+    } else {
+        QVERIFY(request->replyText.isEmpty());
+        QCOMPARE(request->replyErrorString,
+                 QStringLiteral("The site's reply passed the limit of 0.0953674 MiB and was not "
+                                "read further"));
+    }
+}
+
+void TestVLRequest::errorText_hidesSecrets_data() {
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("HTTP error") << QByteArray("/missing")
+                                << "/missing?pass=***&opID=%7B8a1f\u2026&opName=Desk&apiVer=1";
+    QTest::newRow("refused redirect repeating the fields")
+        << QByteArray("/away") << "localhost:1/reg.php?pass=***&operator=%7B8a1f\u2026";
+}
+
+// The password is never printed, the operator's identifier only by its start.
+void TestVLRequest::errorText_hidesSecrets() {
+    QFETCH(QByteArray, path);
+    QFETCH(QString, shown);
+
+    server->route("/away",
+                  Response::redirect(302, "http://localhost:1/reg.php?pass=pa55word&operator="
+                                          "{8a1f0c2e-1111-4222-8333-444455556666}"));
+    request->setRequestUrl(server->url(path));
+    request->setMethod(QStringLiteral("post"));
+    request->addQueryItem(QStringLiteral("pass"), QStringLiteral("pa55word"));
+    request->addQueryItem(QStringLiteral("opID"),
+                          QStringLiteral("{8a1f0c2e-1111-4222-8333-444455556666}"));
+    request->addQueryItem(QStringLiteral("opName"), QStringLiteral("Desk"));
+    request->addQueryItem(QStringLiteral("apiVer"), QStringLiteral("1"));
+    request->exec();
+
+    QVERIFY(!request->replyOK());
+    const QString text = request->replyErrorString;
+    QVERIFY2(text.contains(shown), qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("pa55word")), qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("8a1f0")), qPrintable(text));
 }
 
 QTEST_MAIN(TestVLRequest)

@@ -85,7 +85,8 @@ void TestTranslators::serverErrorBoxIsRussian() {
 
     QCOMPARE(title, QStringLiteral("Ошибка сервера"));
     QCOMPARE(text, QStringLiteral("Сайт закрыт"));
-    QCOMPARE(okText, QCoreApplication::translate("QPlatformTheme", "OK"));
+    // Qt's own Russian leaves its button Latin; the program's boxes carry their own.
+    QCOMPARE(okText, QStringLiteral("ОК"));
 }
 
 QTEST_MAIN(TestTranslators)

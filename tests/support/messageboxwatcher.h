@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -11,6 +12,8 @@ public:
         QMessageBox::Icon icon;
         QString title;
         QString text;
+        Qt::TextFormat format;
+        QStringList buttons;
     };
 
     explicit MessageBoxWatcher(int answerAfterMs = 50)
@@ -34,7 +37,12 @@ private:
             ++open;
             if (!box->property("seen").toBool()) {
                 box->setProperty("seen", true);
-                boxes.append({box->icon(), box->windowTitle(), box->text()});
+                QStringList buttons;
+                for (const QAbstractButton* button : box->buttons()) {
+                    buttons << button->text();
+                }
+                boxes.append(
+                    {box->icon(), box->windowTitle(), box->text(), box->textFormat(), buttons});
                 QTimer::singleShot(answerAfterMs, box, &QMessageBox::accept);
             }
         }

@@ -1,0 +1,33 @@
+pragma Singleton
+import QtQuick 2.0
+
+// The colours, spacing and font sizes of the project's own documents, kept in one place.
+// Packaged documents see it through their own directory; other documents import "qrc:/".
+QtObject {
+    readonly property color windowBackground: "#eeeef5"
+    readonly property color headerBackground: "#e4e4ee"
+    readonly property color bannerBackground: "#fff4d6"
+    readonly property color rowBackground: "#ffffff"
+    readonly property color rowAlternateBackground: "#f5f5fa"
+    readonly property color rowHoverBackground: "#dde6f7"
+
+    readonly property color text: "black"
+    readonly property color wrongValueText: "red"
+    readonly property color errorText: "#b00000"
+    readonly property color linkText: "#1a4fb5"
+    readonly property color placeholderText: "#777788"
+    readonly property color hintText: "#555566"
+
+    readonly property int paddingSmall: 5
+    readonly property int paddingMedium: 10
+    readonly property int paddingRow: 12
+    readonly property int paddingLarge: 20
+    readonly property int paddingXLarge: 30
+    readonly property int paddingXXLarge: 40
+
+    readonly property int fontSizeTiny: 9
+    readonly property int fontSizeSmall: 11
+    readonly property int fontSizeLabel: 12
+    readonly property int fontSizeLarge: 16
+    readonly property int fontSizeTitle: 30
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QMessageBox>
+
+class QString;
+
+// The program's own message boxes: modal, without a parent, the text shown as plain text (it
+// may come from the site), and one OK button in the operator's language.
+namespace MessageBoxes {
+
+void show(QMessageBox::Icon icon, const QString& title, const QString& text);
+
+} // namespace MessageBoxes
