@@ -335,12 +335,15 @@ SiteApi::Reply GUI::askSite(const QString& script, const SiteApi::Fields& fields
 
 void GUI::noteListReceived() {
     QList<QJsonObject> fresh;
+    QSet<QString> listed;
+    listed.reserve(calls.size());
     for (auto call = calls.cbegin(); call != calls.cend(); ++call) {
+        listed.insert(call.key());
         if (!announcedCalls.contains(call.key())) {
-            announcedCalls.insert(call.key());
             fresh << call.value();
         }
     }
+    announcedCalls.swap(listed);
     siteStatus.listReceived(calls.size());
     if (notifier) {
         notifier->announce(fresh);

@@ -90,7 +90,7 @@ private:
     DraftStore drafts;
     std::unique_ptr<TrayPresenter> tray;
     std::unique_ptr<CallNotifier> notifier;
-    // Every call announced in this run, so each is announced once.
+    // The calls the previous poll listed: only calls new since then are announced.
     QSet<QString> announcedCalls;
     // A take or a close waits for the site in a nested loop; a second click must not resend it.
     bool takeUnderWay = false;
