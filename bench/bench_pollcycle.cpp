@@ -44,7 +44,7 @@ public:
         gui.documentEngine().loadData(defaultDocument(), QUrl());
         window = qobject_cast<QQuickWindow*>(gui.documentEngine().rootObjects().value(0));
         QVERIFY(window);
-        list = window->findChild<QQuickItem*>(QStringLiteral("callerList"));
+        list = window->findChild<QQuickItem*>(QStringLiteral("callList"));
         QVERIFY(list);
         QVERIFY(QTest::qWaitForWindowExposed(window));
     }

@@ -14,9 +14,9 @@ ApplicationWindow {
     minimumWidth: 420
     minimumHeight: 240
     visible: true
-    title: shownCount === 0
+    title: pendingCalls.count === 0
            ? qsTranslate("MainWindow", "Vorlan")
-           : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(shownCount)
+           : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(pendingCalls.count)
 
     property var strings: Qt.createComponent("qrc:/strings.qml").createObject(mainWindow)
     // Without a tray the window must stay reachable, so it is minimised instead of hidden.
@@ -24,9 +24,6 @@ ApplicationWindow {
     property var conversationDialog: null
     property string conversationCallID: ""
     property var conversationCall: null
-    // The count once a redraw is complete: a title set per appended row costs the window
-    // system a round of work each time.
-    property int shownCount: 0
 
     function getServer() { return workplace.server }
     function getOperatorID() { return workplace.operatorID }
@@ -61,8 +58,32 @@ ApplicationWindow {
     function conversationDialogClosed() {
         conversationDialog.destroy()
         conversationDialog = null
-        if (!callerList.contains(conversationCallID))
+        forgetClosedConversation()
+    }
+
+    function forgetClosedConversation() {
+        if (!pendingCalls.contains(conversationCallID))
             conversationCallID = ""
+    }
+
+    Connections {
+        target: pendingCalls
+        // The banner offers the result for a call still pending; a closed call takes it away.
+        function onCountChanged() {
+            if (conversationCallID !== "" && conversationDialog === null)
+                forgetClosedConversation()
+            if (callList.currentIndex < 0 && pendingCalls.count > 0)
+                callList.currentIndex = 0
+        }
+    }
+
+    // A call whose date cannot be read has no waiting time to show.
+    function waitingText(minutes) {
+        if (minutes < 0)
+            return ""
+        if (minutes < 60)
+            return qsTranslate("MainWindow", "%1 min").arg(minutes)
+        return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
     }
 
     function openPackaged(url) {
@@ -105,8 +126,6 @@ ApplicationWindow {
             }
         }
     }
-
-    ListModel { id: callModel }
 
     ColumnLayout {
         anchors.fill: parent
@@ -152,66 +171,70 @@ ApplicationWindow {
                 Text { Layout.preferredWidth: 150; font.bold: true; text: qsTranslate("MainWindow", "Name") }
                 Text { Layout.preferredWidth: 140; font.bold: true; text: qsTranslate("MainWindow", "Phone") }
                 Text { Layout.fillWidth: true; font.bold: true; text: qsTranslate("MainWindow", "Received") }
+                Text { Layout.preferredWidth: 90; font.bold: true; text: qsTranslate("MainWindow", "Waiting") }
                 Text { Layout.preferredWidth: 90; font.bold: true; text: qsTranslate("MainWindow", "Status") }
             }
         }
 
+        // Bound to the controller's model: a poll changes only the rows that changed, so the
+        // view keeps its scroll position and current row by itself. The list is not named
+        // "callerList", so the controller's by-name redraw finds nothing here.
         ListView {
-            id: callerList
-            objectName: "callerList"
+            id: callList
+            objectName: "callList"
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true
-            model: callModel
-            currentIndex: -1
+            focus: true
+            model: pendingCalls
             boundsBehavior: Flickable.StopAtBounds
+            highlightMoveDuration: 0
+            // A page is the rows that fit, less one so that the operator keeps a row in sight.
+            readonly property int pageRows: Math.max(1, Math.floor(height / 36) - 1)
 
-            // A redraw clears and appends every call; rows are overwritten in place and
-            // the surplus trimmed afterwards, so the view keeps its scroll position and the
-            // row under the operator's pointer.
-            property int fillIndex: 0
-
-            function clearList() {
-                fillIndex = 0
-                Qt.callLater(trimList)
+            function take(row) {
+                if (row >= 0 && row < count)
+                    GUI.startConversation(pendingCalls.callID(row))
             }
-            function appendElement(element) {
-                if (fillIndex < callModel.count)
-                    callModel.set(fillIndex, element)
-                else
-                    callModel.append(element)
-                fillIndex += 1
-            }
-            function trimList() {
-                if (callModel.count > fillIndex)
-                    callModel.remove(fillIndex, callModel.count - fillIndex)
-                shownCount = callModel.count
-                // Looking a row up makes an object for it, so only a pending conversation looks.
-                if (conversationCallID !== "" && conversationDialog === null
-                        && !contains(conversationCallID))
-                    conversationCallID = ""
-            }
-            function contains(id) {
-                // Rows past fillIndex are left over from before the current redraw.
-                var shown = Math.min(fillIndex, callModel.count)
-                for (var i = 0; i < shown; ++i) {
-                    if (callModel.get(i).callID === id)
-                        return true
+            function moveTo(row) {
+                if (count > 0) {
+                    currentIndex = Math.max(0, Math.min(count - 1, row))
+                    positionViewAtIndex(currentIndex, ListView.Contain)
                 }
-                return false
+            }
+
+            Keys.onReturnPressed: take(currentIndex)
+            Keys.onEnterPressed: take(currentIndex)
+            Keys.onPressed: {
+                if (event.key === Qt.Key_PageDown)
+                    moveTo(currentIndex + pageRows)
+                else if (event.key === Qt.Key_PageUp)
+                    moveTo(currentIndex - pageRows)
+                else if (event.key === Qt.Key_Home)
+                    moveTo(0)
+                else if (event.key === Qt.Key_End)
+                    moveTo(count - 1)
+                else
+                    return
+                event.accepted = true
             }
 
             delegate: Rectangle {
                 objectName: "callRow_" + model.callID
-                width: callerList.width
+                width: callList.width
                 height: 36
-                color: rowArea.containsMouse ? "#dde6f7" : (index % 2 ? "#f5f5fa" : "#ffffff")
+                color: ListView.isCurrentItem ? "#c9d8f5"
+                                              : rowArea.containsMouse ? "#dde6f7"
+                                                                      : (index % 2 ? "#f5f5fa" : "#ffffff")
 
                 MouseArea {
                     id: rowArea
                     anchors.fill: parent
                     hoverEnabled: true
-                    onClicked: GUI.startConversation(model.callID)
+                    onClicked: {
+                        callList.currentIndex = index
+                        callList.take(index)
+                    }
                 }
                 RowLayout {
                     anchors.fill: parent
@@ -221,9 +244,9 @@ ApplicationWindow {
                     Text {
                         Layout.preferredWidth: 140
                         elide: Text.ElideRight
+                        textFormat: Text.PlainText
                         color: "#1a4fb5"
                         font.underline: phoneArea.containsMouse
-                        textFormat: Text.PlainText
                         text: model.phone
 
                         MouseArea {
@@ -235,6 +258,11 @@ ApplicationWindow {
                         }
                     }
                     Text { Layout.fillWidth: true; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.cr_date }
+                    Text {
+                        Layout.preferredWidth: 90
+                        elide: Text.ElideRight
+                        text: waitingText(model.minutesWaited)
+                    }
                     Text { Layout.preferredWidth: 90; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.status }
                 }
             }
@@ -242,7 +270,7 @@ ApplicationWindow {
             Text {
                 objectName: "noPendingRequests"
                 anchors.centerIn: parent
-                visible: callModel.count === 0
+                visible: callList.count === 0
                 color: "#777788"
                 font.pixelSize: 16
                 text: qsTranslate("MainWindow", "No pending requests")

@@ -61,6 +61,18 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>%1 min</source>
+        <translation>%1 мин</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 ч %2 мин</translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation>Ждёт</translation>
+    </message>
+    <message>
         <source>Click a request to take it; click a number to dial it.</source>
         <translation>Щёлкните заявку, чтобы взять её; щёлкните номер, чтобы позвонить.</translation>
     </message>

@@ -11,6 +11,7 @@
 #include "storage/xhelper.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QIcon>
 #include <QMessageBox>
@@ -58,12 +59,19 @@ GUI::GUI()
     , drafts(draftsDirectory()) {
     LocalOnlyNetwork::install(engine);
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
+    publishCallModel();
     publishDeskObjects();
+}
+
+void GUI::publishCallModel() {
+    engine.rootContext()->setContextProperty(QStringLiteral("pendingCalls"), &pendingCalls);
 }
 
 // The program keeps its controller until the process ends; a controller that is destroyed
 // (as in tests) takes its timer and tray icon with it.
 GUI::~GUI() {
+    // The documents go before the call model they are bound to.
+    qDeleteAll(engine.rootObjects());
     tray.reset();
     notifier.reset();
     delete trayIcon;
@@ -83,6 +91,7 @@ void GUI::init() {
     pollTimer = new QTimer();
     connect(pollTimer, &QTimer::timeout, this, &GUI::getDataFromServer);
     pollTimer->start(pollInterval);
+    refreshWaitsWithPollTimer();
 
     showTrayIcon();
     setUpDesk();
@@ -181,7 +190,20 @@ void GUI::showServerError(const QString& description) {
     serverErrorOpen = false;
 }
 
+// Waiting times move on with the poll timer, whether or not the site answers, and cost no
+// wake-up of their own.
+void GUI::refreshWaitsWithPollTimer() {
+    connect(pollTimer, &QTimer::timeout, &callModel,
+            [this] { callModel.refreshWaits(QDateTime::currentDateTime()); });
+}
+
+void GUI::updateCallModel() {
+    callModel.refreshWaits(QDateTime::currentDateTime());
+    callModel.sync(calls);
+}
+
 void GUI::rebuildList() {
+    updateCallModel();
     // A list function may start an exchange whose nested poll changes the table or the
     // document: the walk goes over a copy, and a list that is gone meanwhile is left alone.
     const QPointer<QObject> list =

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/callmodel.h"
 #include "core/calltable.h"
 #include "core/sitestatus.h"
+#include "core/sortedcalls.h"
 #include "storage/draftstore.h"
 
 #include <QJsonObject>
@@ -51,7 +53,8 @@ public:
     void setStartInTray(bool inTray) { startInTray = inTray; }
 
 private:
-    friend class TestGui;
+    // Tests see private state only through this one seam (tests/support/controllerseam.h).
+    friend class ControllerSeam;
 
     // Calls a function of a document by name; a call that cannot be made has no effect.
     static void invokeDocument(QObject* target, const char* function, QVariant& result,
@@ -59,6 +62,9 @@ private:
     void showTrayIcon();
     void showServerError(const QString& description);
     QJsonObject recordFor(const QString& id) const;
+    void publishCallModel();
+    void updateCallModel();
+    void refreshWaitsWithPollTimer();
 
     void publishDeskObjects();
     void setUpDesk();
@@ -85,6 +91,10 @@ private:
     // The record of the call as the operator took it, for when a poll removes it meanwhile.
     QJsonObject takenCall;
     bool serverErrorOpen = false;
+
+    // The call table for views, published to documents as "pendingCalls" in working order.
+    CallModel callModel;
+    SortedCalls pendingCalls{&callModel};
 
     SiteStatus siteStatus;
     DraftStore drafts;

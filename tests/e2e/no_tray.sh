@@ -8,11 +8,9 @@ session_start --no-tray
 
 window_state() { xprop -id "$1" WM_STATE 2>/dev/null | awk '/window state:/ { print $NF }'; }
 
-home=$(mktemp -d)
-write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000003}"
-app_start "$home"
+app_start_registered "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000003}"
+home=$APP_HOME
 window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
-sleep 1
 grep -q "No system tray found" "$APP_OUT" || fail "start-up did not say that no tray was found"
 [ "$(window_state "$window")" = Normal ] || fail "the main window started as $(window_state "$window")"
 

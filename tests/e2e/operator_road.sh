@@ -6,22 +6,16 @@
 # command ends the program.
 set -u
 E2E_NAME=operator_road
-here=$(dirname "$0")
-source "$here/session.sh"
-source "$here/../server/site.sh"
+source "$(dirname "$0")/session.sh"
 session_start
-
-scratch=$(mktemp -d)
 export VORLAN_SITE_PASSWORD=road-password
-site_start "$scratch/site.sqlite" || fail "the reference site did not start"
-trap 'site_stop; session_stop' EXIT
-show_call() { VORLAN_DB=$scratch/site.sqlite php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
+site_session_start
+show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
-home=$scratch/home
+home=$SCRATCH/home
 mkdir -p "$home"
 app_start "$home"
 form=$(window_wait '^Workplace registration$') || fail "the registration form did not appear"
-sleep 1
 [ "$(tray_icons)" = 0 ] || fail "an unregistered workplace showed a tray icon"
 shot 1-registration-form
 window_close "$form" '^Workplace registration$' || fail "the registration form did not close"
@@ -30,7 +24,6 @@ app_wait_exit 10 || fail "closing the registration form did not end the program"
 
 app_start "$home"
 form=$(window_wait '^Workplace registration$') || fail "the registration form did not come back"
-sleep 0.5
 
 xdotool windowactivate --sync "$form"
 xdotool type --delay 20 "$SITE_URL"
@@ -45,8 +38,8 @@ app_wait_exit 15 || fail "the program did not end after registering"
 [ "$APP_STATUS" = 0 ] || fail "the registering program ended with status $APP_STATUS"
 grep -q '"operatorID": "{' "$home/.vorlan/vorlan.conf" || fail "no operator identifier was stored"
 grep -q "$VORLAN_SITE_PASSWORD" "$home/.vorlan/vorlan.conf" && fail "the site password was stored"
+app_adopt "$home" || fail "the program did not start anew after registering"
 main=$(window_wait '^Vorlan$' 15) || fail "the restarted program showed no main window"
-APP_PID=$(pgrep -f "^$VORLAN" | head -n 1)
 tray_wait 1 || fail "the restarted program showed no tray icon"
 shot 3-main-window-empty
 
@@ -56,13 +49,11 @@ curl -s -o /dev/null -w '%{http_code}' --data-urlencode "name=Anna Petrova" \
 
 xdotool windowactivate --sync "$main" key F5
 main=$(window_wait '^Vorlan: 1 pending$' 10) || fail "the visitor's request did not appear"
-sleep 0.5
 shot 4-request-listed
 
 window_geometry "$main"
 click_at $((WIN_X + 80)) $((WIN_Y + 68))
 dialog=$(window_wait '^Conversation$' 10) || fail "taking the request opened no conversation dialog"
-sleep 0.5
 shot 5-conversation-dialog
 show_call 1 | grep -q '"status":"processing"' || fail "the site did not hand the call to this operator"
 

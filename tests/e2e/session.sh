@@ -1,10 +1,19 @@
 # A real X session for end-to-end runs of the program; meant to be sourced.
 #
 #   session_start [--no-tray]   Xvfb on a free display, openbox, and (unless --no-tray) trayer
-#   session_stop                ends everything session_start and app_start began
+#   session_stop                ends what session_start began and every program this run
+#                               started (by PID: other runs' and the developer's clients live)
 #   app_start <home> [args]     starts the program with HOME=<home>; sets APP_PID, APP_OUT
+#   scratch_new                 a new temporary directory in SCRATCH, removed by session_stop
+#   site_session_start          the reference site on loopback with a new database SITE_DB
+#                               (SITE_URL as site.sh sets it), stopped with the session
+#   app_start_registered <server> <operator id>
+#                               starts it in a new home registered at <server>; sets APP_HOME
+#   app_adopt <home> [s]        waits for the program that a running one started anew with
+#                               HOME=<home> (the restart after a registration); sets APP_PID
 #   app_wait_exit <seconds>     waits for APP_PID to end; sets APP_STATUS
-#   window_wait <regex> [s]     waits until a visible window's title matches; echoes its id
+#   window_wait <regex> [s]     waits until a visible window's title matches and openbox has
+#                               framed and mapped it; echoes its id
 #   window_gone <regex> [s]     waits until no visible window's title matches
 #   window_geometry <id>        sets WIN_X WIN_Y WIN_W WIN_H (absolute)
 #   click_at <x> <y>            a plain left click at absolute coordinates
@@ -20,8 +29,20 @@
 E2E_NAME=${E2E_NAME:-e2e}
 SHOT_DIR=${ARTIFACT_DIR:-/tmp}/$E2E_NAME
 VORLAN=${VORLAN:-$VORLAN_BINARY_DIR/vorlan}
+XSELECTION=${XSELECTION:-${VORLAN_BINARY_DIR:-}/tests/e2e/vorlan_xselection}
 SESSION_PIDS=()
+APP_PIDS=()
+SCRATCH_DIRS=()
 mkdir -p "$SHOT_DIR"
+
+# Waits until some client owns the X selection $1 (at most $2 seconds).
+selection_wait() {
+    local deadline=$((SECONDS + ${2:-10}))
+    until "$XSELECTION" "$1"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
 
 session_start() {
     # Xvfb picks a free display itself and names it once it accepts clients, so sessions
@@ -39,29 +60,27 @@ session_start() {
     rm -f "$display_file"
     openbox >/dev/null 2>&1 &
     SESSION_PIDS+=($!)
+    selection_wait WM_S0 || { echo "openbox did not take over the display" >&2; exit 1; }
     if [ "${1:-}" != --no-tray ]; then
         trayer --edge top --align right --widthtype request --height 32 \
             --SetDockType true --transparent false >/dev/null 2>&1 &
         SESSION_PIDS+=($!)
-        for _ in $(seq 1 50); do
-            xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && break
-            sleep 0.1
-        done
-        # The panel is mapped a moment before trayer owns the tray selection.
-        sleep 1
+        # A program started before trayer owns the tray selection finds no tray.
+        selection_wait _NET_SYSTEM_TRAY_S0 || { echo "trayer did not take the tray" >&2; exit 1; }
     fi
-    sleep 0.5
     export QT_QUICK_BACKEND=software XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
     trap session_stop EXIT
 }
 
 session_stop() {
-    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
-    pkill -f "^$VORLAN" 2>/dev/null
     local pid
+    for pid in "${APP_PIDS[@]}"; do kill -CONT "$pid" 2>/dev/null; kill "$pid" 2>/dev/null; done
     for pid in "${SESSION_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
+    rm -rf "${SCRATCH_DIRS[@]}"
+    APP_PIDS=()
     SESSION_PIDS=()
+    SCRATCH_DIRS=()
 }
 
 app_start() {
@@ -70,6 +89,51 @@ app_start() {
     APP_OUT=$SHOT_DIR/vorlan-$(date +%s%N).out
     HOME=$home "$VORLAN" "$@" >"$APP_OUT" 2>&1 &
     APP_PID=$!
+    APP_PIDS+=("$APP_PID")
+}
+
+scratch_new() {
+    SCRATCH=$(mktemp -d)
+    SCRATCH_DIRS+=("$SCRATCH")
+}
+
+site_session_start() {
+    source "$(dirname "${BASH_SOURCE[0]}")/../server/site.sh"
+    scratch_new
+    SITE_DB=$SCRATCH/site.sqlite
+    site_start "$SITE_DB" || fail "the reference site did not start"
+    trap 'site_stop; session_stop' EXIT
+}
+
+app_start_registered() {
+    scratch_new
+    APP_HOME=$SCRATCH
+    write_registration "$APP_HOME" "$1" "$2"
+    app_start "$APP_HOME"
+}
+
+# The program's processes whose HOME is $1: every run gives its programs a home of their own.
+app_pids_with_home() {
+    local exe proc
+    exe=$(readlink -f "$VORLAN")
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/exe" 2>/dev/null)" = "$exe" ] || continue
+        tr '\0' '\n' <"$proc/environ" 2>/dev/null | grep -qxF "HOME=$1" && echo "${proc#/proc/}"
+    done
+}
+
+app_adopt() {
+    local deadline=$((SECONDS + ${2:-15})) pid
+    while [ $SECONDS -lt $deadline ]; do
+        for pid in $(app_pids_with_home "$1"); do
+            [ "$pid" = "$APP_PID" ] && continue
+            APP_PID=$pid
+            APP_PIDS+=("$pid")
+            return 0
+        done
+        sleep 0.1
+    done
+    return 1
 }
 
 app_wait_exit() {
@@ -85,10 +149,19 @@ window_wait() {
     local deadline=$((SECONDS + ${2:-15})) id
     while [ $SECONDS -lt $deadline ]; do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
+        # Until openbox has framed it, the window is not where the operator would click.
+        if [ -n "$id" ] && window_framed "$id"; then
+            echo "$id"
+            return 0
+        fi
         sleep 0.1
     done
     return 1
+}
+
+window_framed() {
+    xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q ' = ' &&
+        xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state: Normal'
 }
 
 window_gone() {
@@ -109,11 +182,27 @@ window_geometry() {
     WIN_H=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
 }
 
+# Two clicks closer together than the double-click interval (400 ms) are one double click.
+LAST_CLICK_MS=0
 click_at() {
-    xdotool mousemove "$1" "$2"
-    sleep 0.2
-    xdotool click 1
-    sleep 0.3
+    local now
+    now=$(($(date +%s%N) / 1000000))
+    [ $((now - LAST_CLICK_MS)) -lt 500 ] && sleep "$(printf '0.%03d' $((500 - (now - LAST_CLICK_MS))))"
+    xdotool mousemove --sync "$1" "$2" click 1
+    LAST_CLICK_MS=$(($(date +%s%N) / 1000000))
+}
+
+# How many of the program's windows are mapped, menus and other popups included.
+app_windows() { xdotool search --onlyvisible --class '^vorlan$' 2>/dev/null | grep -c . ; }
+
+# Waits until more than $1 of the program's windows are mapped.
+windows_more_than() {
+    local deadline=$((SECONDS + ${2:-5}))
+    while [ $SECONDS -lt $deadline ]; do
+        [ "$(app_windows)" -gt "$1" ] && return 0
+        sleep 0.05
+    done
+    return 1
 }
 
 # The operator's way to close a window: the close button at the right of openbox's title bar.
@@ -127,12 +216,14 @@ window_close() {
     return 1
 }
 
+# Returns once the menu has opened and its item was clicked; the caller checks what it did.
 menu_choose() {
+    local before
     xdotool windowactivate --sync "$1" 2>/dev/null
-    sleep 0.3
+    before=$(app_windows)
     window_geometry "$1"
     click_at $((WIN_X + $2)) $((WIN_Y + 10))
-    sleep 0.3
+    windows_more_than "$before" || return 1
     click_at $((WIN_X + $2 + 40)) $((WIN_Y + $3))
 }
 
@@ -148,14 +239,15 @@ app_quit() {
     return 1
 }
 
-# The program's icon windows among trayer's "panel" children: "absX absY width height" each.
+# The program's icon windows among trayer's "panel" children: "absX absY width height" each;
+# an icon trayer has not laid out yet (a pixel wide) is not there to click.
 tray_icon_boxes() {
     xwininfo -root -tree | awk '
         /"panel": \("panel" "trayer"\)/ { inpanel = 1; depth = index($0, "0x"); next }
         inpanel && index($0, "0x") > 0 && index($0, "0x") <= depth { inpanel = 0 }
         inpanel && /\("vorlan" "vorlan"\)/ {
             split($(NF-1), size, /[x+]/); split($NF, pos, /\+/)
-            print pos[2], pos[3], size[1], size[2]
+            if (size[1] > 1 && size[2] > 1) print pos[2], pos[3], size[1], size[2]
         }'
 }
 

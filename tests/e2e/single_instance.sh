@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # One client per user: a second start brings the running client's window back and ends
 # with status 0 without a second tray icon; a lock left by a killed client does not block
-# the next start; on an unregistered workstation a second start brings back the form.
+# the next start; a start beside a stopped client says it is already running and ends; on an
+# unregistered workstation a second start brings back the form.
 set -u
 E2E_NAME=single_instance
 source "$(dirname "$0")/session.sh"
 session_start
 
-home=$(mktemp -d)
-write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000002}"
-app_start "$home"
+app_start_registered "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000002}"
+home=$APP_HOME
 first=$APP_PID
 window_wait '^Vorlan$' >/dev/null || fail "the main window did not appear"
 tray_wait 1 || fail "the tray icon did not embed"
@@ -22,10 +22,19 @@ status=$?
 [ "$status" = 0 ] || fail "the second start ended with status $status: $(cat "$second_out")"
 grep -q "already running" "$second_out" || fail "the second start said nothing: $(cat "$second_out")"
 window_wait '^Vorlan$' 5 >/dev/null || fail "the second start did not bring the window back"
-sleep 1
 shot second-start
 [ "$(tray_icons)" = 1 ] || fail "the second start left $(tray_icons) tray icons"
 kill -0 "$first" 2>/dev/null || fail "the second start ended the first"
+
+# A client that holds the lock but does not answer (stopped, hung) is still running.
+kill -STOP "$first"
+HOME=$home timeout 30 "$VORLAN" >"$SHOT_DIR/stopped.out" 2>&1
+status=$?
+kill -CONT "$first"
+[ "$status" = 0 ] || fail "the start beside a stopped client ended with status $status: $(cat "$SHOT_DIR/stopped.out")"
+grep -q "already running" "$SHOT_DIR/stopped.out" \
+    || fail "the start beside a stopped client did not say it is already running: $(cat "$SHOT_DIR/stopped.out")"
+[ "$(tray_icons)" = 1 ] || fail "the start beside a stopped client left $(tray_icons) tray icons"
 
 kill -KILL "$first"
 wait "$first" 2>/dev/null
@@ -37,7 +46,8 @@ tray_wait 1 || fail "after a stale lock the tray shows $(tray_icons) icons"
 grep -q "already running" "$APP_OUT" && fail "a stale lock was taken for a running client"
 shot after-stale-lock
 
-fresh=$(mktemp -d)
+scratch_new
+fresh=$SCRATCH
 app_start "$fresh"
 form=$(window_wait '^Workplace registration$') || fail "the registration form did not appear"
 xdotool windowminimize --sync "$form"

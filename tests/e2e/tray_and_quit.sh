@@ -7,14 +7,11 @@ E2E_NAME=tray_and_quit
 source "$(dirname "$0")/session.sh"
 session_start
 
-home=$(mktemp -d)
 # Nothing listens on port 9: the polls fail quietly and the list stays empty.
-write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000001}"
-app_start "$home"
+app_start_registered "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000001}"
 
 window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
 tray_wait 1 || fail "the tray icon did not embed"
-sleep 0.5
 shot main-window
 
 tray_click
@@ -24,7 +21,6 @@ tray_click
 window=$(window_wait '^Vorlan$' 5) || fail "a second tray click did not show the window"
 
 window_close "$window" '^Vorlan$' || fail "closing the window did not hide it"
-sleep 1
 kill -0 "$APP_PID" 2>/dev/null || fail "closing the main window ended the program"
 [ "$(tray_icons)" = 1 ] || fail "the tray icon went away with the window"
 

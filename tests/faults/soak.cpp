@@ -19,9 +19,9 @@
 // changes with every poll. It fails on a missed or duplicated row, or on a resident size that
 // grows by 5 MB or more after the first minute. The controller is ended before the leak check
 // at exit, and takes its timer and tray icon with it.
-class TestGui {
+class SoakRun {
 public:
-    explicit TestGui(int seconds)
+    explicit SoakRun(int seconds)
         : seconds(seconds) {}
     int run();
 
@@ -69,7 +69,7 @@ qint64 residentKb() {
 }
 } // namespace
 
-QByteArray TestGui::nextList() {
+QByteArray SoakRun::nextList() {
     auto* random = QRandomGenerator::global();
     for (int gone = 0; gone < churn && !listed.isEmpty(); ++gone) {
         listed.erase(std::next(listed.begin(), random->bounded(listed.size())));
@@ -104,7 +104,7 @@ QByteArray TestGui::nextList() {
 
 // Called as the next poll arrives. The list must show exactly one list the site served: the
 // last one, or an earlier one when polls overlapped and the older reply was merged last.
-void TestGui::check() {
+void SoakRun::check() {
     if (lastServed.isEmpty()) {
         return;
     }
@@ -125,7 +125,7 @@ void TestGui::check() {
                         << " rows that match no list the site served" << Qt::endl;
 }
 
-void TestGui::sampleResidentSize() {
+void SoakRun::sampleResidentSize() {
     residentNowKb = residentKb();
     if (clock.elapsed() < 60000) {
         return;
@@ -138,7 +138,7 @@ void TestGui::sampleResidentSize() {
                         << residentNowKb << " kB" << Qt::endl;
 }
 
-int TestGui::run() {
+int SoakRun::run() {
     TestHttpServer site;
     if (!site.listen()) {
         return 2;
@@ -188,5 +188,5 @@ int TestGui::run() {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1800;
-    return TestGui(seconds).run();
+    return SoakRun(seconds).run();
 }

@@ -1,8 +1,6 @@
+#include "controllerfixture.h"
 #include "core/translators.h"
-#include "gui/gui.h"
 #include "messageboxwatcher.h"
-#include "recordedlog.h"
-#include "testhttpserver.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -20,9 +18,8 @@
 using Response = TestHttpServer::Response;
 
 // The controller against a broken or hostile site: what the operator sees (the recording
-// document's calls, the message boxes) and that no call and no typed result is lost. Named as
-// the controller's test friend, to end the timer and tray icon the running program keeps.
-class TestGui : public QObject {
+// document's calls, the message boxes) and that no call and no typed result is lost.
+class TestFaults : public QObject, private ControllerFixture {
     Q_OBJECT
 
 private slots:
@@ -49,15 +46,8 @@ private slots:
     void listFunctionPolls_redrawWalksSnapshot();
 
 private:
-    void start(const QString& server);
-    QStringList log() const;
     // The call ids and names the list shows since it was last cleared; empty if never drawn.
     QStringList shownCalls() const;
-    void clearLog() { document->setProperty("log", QVariantList()); }
-
-    std::unique_ptr<TestHttpServer> site;
-    std::unique_ptr<GUI> gui;
-    QObject* document = nullptr;
 };
 
 // Records the addresses the desktop would have opened.
@@ -120,54 +110,25 @@ qint64 peakMemoryKiB() {
 }
 } // namespace
 
-void TestGui::init() {
-    site = std::make_unique<TestHttpServer>();
-    QVERIFY(site->listen());
+void TestFaults::init() {
+    QVERIFY(listenSite());
     site->route("/vorlan/get.php", Response::json(knownCalls));
 }
 
-void TestGui::cleanup() {
-    gui.reset();
-    document = nullptr;
-    site.reset();
+void TestFaults::cleanup() {
+    tearDown();
 }
 
-void TestGui::start(const QString& server) {
-    QFile file(QStringLiteral(RECORDING_DOCUMENT));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    gui = std::make_unique<GUI>();
-    gui->documentEngine().rootContext()->setContextProperty(
-        QStringLiteral("testSettings"),
-        QVariantMap{{QStringLiteral("server"), server},
-                    {QStringLiteral("operatorID"), QStringLiteral("{op-7}")},
-                    {QStringLiteral("visible"), true}});
-    gui->documentEngine().loadData(file.readAll(), QUrl());
-    document = gui->documentEngine().rootObjects().value(0);
-    QVERIFY(document);
-    gui->init();
-}
-
-QStringList TestGui::log() const {
-    return recordedLog(document);
-}
-
-QStringList TestGui::shownCalls() const {
-    const QStringList entries = log();
-    const int cleared = entries.lastIndexOf(QStringLiteral("clearList"));
+QStringList TestFaults::shownCalls() const {
     QStringList shown;
-    for (const QString& entry : entries.mid(cleared + 1)) {
-        const QString prefix = QStringLiteral("appendElement ");
-        if (cleared >= 0 && entry.startsWith(prefix)) {
-            const QJsonObject record =
-                QJsonDocument::fromJson(entry.mid(prefix.size()).toUtf8()).object();
-            shown << record.value(QLatin1String("callID")).toString() + QLatin1Char(' ') +
-                         record.value(QLatin1String("name")).toString();
-        }
+    for (const QJsonObject& record : shownRecords()) {
+        shown << record.value(QLatin1String("callID")).toString() + QLatin1Char(' ') +
+                     record.value(QLatin1String("name")).toString();
     }
     return shown;
 }
 
-void TestGui::transportFault_keepsListThenRecovers_data() {
+void TestFaults::transportFault_keepsListThenRecovers_data() {
     QTest::addColumn<Response>("fault");
     Response midBody = Response::json(R"([{"id":"3","name":"Cid"},{"id":"4","name":"Dan"}])");
     midBody.closeMidBody = true;
@@ -188,12 +149,12 @@ void TestGui::transportFault_keepsListThenRecovers_data() {
     QTest::newRow("1 MB of gzip unpacking to 1 GiB") << bomb;
 }
 
-void TestGui::transportFault_keepsListThenRecovers() {
+void TestFaults::transportFault_keepsListThenRecovers() {
     QFETCH(Response, fault);
     for (auto& header : fault.headers) {
         header.second.replace("<port>", QByteArray::number(site->port()));
     }
-    start(site->baseUrl());
+    start();
     QCOMPARE(shownCalls(), knownShown);
     clearLog();
     MessageBoxWatcher boxes;
@@ -213,7 +174,7 @@ void TestGui::transportFault_keepsListThenRecovers() {
 
     QVERIFY(servedWhileWaiting);
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     QVERIFY(boxes.boxes.isEmpty());
     QVERIFY2(peakMemoryKiB() < 512 * 1024, qPrintable(QString::number(peakMemoryKiB())));
 
@@ -222,11 +183,11 @@ void TestGui::transportFault_keepsListThenRecovers() {
         Response::json(R"([{"id":"1","name":"Renamed","status":"1"},{"id":"5","name":"Eve"}])"));
     gui->getDataFromServer();
     QCOMPARE(shownCalls(), (QStringList{"1 Ann", "5 Eve"}));
-    QCOMPARE(gui->calls.value(QStringLiteral("1")).value(QLatin1String("status")).toString(),
+    QCOMPARE(inside().calls().value(QStringLiteral("1")).value(QLatin1String("status")).toString(),
              QStringLiteral("1"));
 }
 
-void TestGui::hostileReply_data() {
+void TestFaults::hostileReply_data() {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QStringList>("shown");
 
@@ -253,10 +214,10 @@ void TestGui::hostileReply_data() {
 
 // A reply that is not a list reads as an empty one: the list is cleared and the window is not
 // raised; the site still holds the calls, and the next good poll shows them again.
-void TestGui::hostileReply() {
+void TestFaults::hostileReply() {
     QFETCH(QByteArray, reply);
     QFETCH(QStringList, shown);
-    start(site->baseUrl());
+    start();
     clearLog();
     MessageBoxWatcher boxes;
 
@@ -271,8 +232,8 @@ void TestGui::hostileReply() {
     QCOMPARE(shownCalls(), knownShown);
 }
 
-void TestGui::siteDownForSeveralPolls_thenBack() {
-    start(site->baseUrl());
+void TestFaults::siteDownForSeveralPolls_thenBack() {
+    start();
     clearLog();
     MessageBoxWatcher boxes;
     Response dropped = Response::json(knownCalls);
@@ -288,15 +249,15 @@ void TestGui::siteDownForSeveralPolls_thenBack() {
     }
     QCOMPARE(site->requestCount(), 1 + down.size());
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
 
     gui->getDataFromServer();
     QCOMPARE(shownCalls(), knownShown);
     QVERIFY(boxes.boxes.isEmpty());
 }
 
-void TestGui::serverErrorStorm_oneBoxAtMost() {
-    start(site->baseUrl());
+void TestFaults::serverErrorStorm_oneBoxAtMost() {
+    start();
     clearLog();
     site->clearRequests();
     // Once the box is open, the poll timer fires every 20 ms for the second it stays open.
@@ -305,20 +266,20 @@ void TestGui::serverErrorStorm_oneBoxAtMost() {
     QTimer speedUp;
     connect(&speedUp, &QTimer::timeout, this, [&] {
         if (boxes.openNow > 0) {
-            gui->pollTimer->setInterval(20);
+            inside().pollTimer()->setInterval(20);
             speedUp.stop();
         }
     });
     speedUp.start(5);
     gui->getDataFromServer();
-    gui->pollTimer->stop();
+    inside().pollTimer()->stop();
 
     QVERIFY2(site->requestCount() > 10, qPrintable(QString::number(site->requestCount())));
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.mostOpenAtOnce, 1);
     QCOMPARE(boxes.boxes.first().text, QStringLiteral("Site closed"));
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
 
     site->route("/vorlan/get.php", Response::json(knownCalls));
     gui->getDataFromServer();
@@ -326,25 +287,25 @@ void TestGui::serverErrorStorm_oneBoxAtMost() {
     QCOMPARE(boxes.boxes.size(), 1);
 }
 
-void TestGui::selfSignedCertificate_refused() {
+void TestFaults::selfSignedCertificate_refused() {
     TestHttpServer secure;
     QVERIFY(secure.listenSecure());
     secure.route("/vorlan/get.php", Response::json(knownCalls));
     MessageBoxWatcher boxes;
-    start(secure.baseUrl());
+    start({{QStringLiteral("server"), secure.baseUrl()}});
 
     QCOMPARE(log(), (QStringList{"getServer", "getOperatorID"}));
-    QVERIFY(gui->calls.isEmpty());
+    QVERIFY(inside().calls().isEmpty());
     // The handshake failed: no request crossed the untrusted connection.
     QCOMPARE(secure.requestCount(), 0);
     QVERIFY(boxes.boxes.isEmpty());
 }
 
-void TestGui::failedClose_retriedWithSameText() {
-    start(site->baseUrl());
+void TestFaults::failedClose_retriedWithSameText() {
+    start();
     site->route("/vorlan/set.php", Response::json(R"({"result":"0"})"));
     gui->startConversation(QStringLiteral("1"));
-    QCOMPARE(gui->currentCallID, QStringLiteral("1"));
+    QCOMPARE(inside().currentCallID(), QStringLiteral("1"));
     site->clearRequests();
 
     const QString text = QStringLiteral("Called back; wants a quote by Friday.\nПерезвонить");
@@ -355,13 +316,13 @@ void TestGui::failedClose_retriedWithSameText() {
     site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
 
     QVERIFY(!gui->closeConversationSendResult(text));
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     QVERIFY(!gui->closeConversationSendResult(text));
-    QCOMPARE(gui->currentCallID, QStringLiteral("1"));
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().currentCallID(), QStringLiteral("1"));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     site->route("/vorlan/get.php", Response::json(R"([{"id":"2","name":"Bob"}])"));
     QVERIFY(gui->closeConversationSendResult(text));
-    QVERIFY(gui->currentCallID.isEmpty());
+    QVERIFY(inside().currentCallID().isEmpty());
     QCOMPARE(shownCalls(), QStringList{"2 Bob"});
 
     QVector<QPair<QString, QString>> closes;
@@ -375,7 +336,7 @@ void TestGui::failedClose_retriedWithSameText() {
     QCOMPARE(closes, sameEachTime);
 }
 
-void TestGui::registration_redirectToAnotherHost_refusedAndNamed() {
+void TestFaults::registration_redirectToAnotherHost_refusedAndNamed() {
     MessageBoxWatcher boxes;
     const QByteArray elsewhere =
         "http://localhost:" + QByteArray::number(site->port()) + "/vorlan/reg.php";
@@ -391,7 +352,7 @@ void TestGui::registration_redirectToAnotherHost_refusedAndNamed() {
     QVERIFY(!QFile::exists(QDir::homePath() + QStringLiteral("/.vorlan/vorlan.conf")));
 }
 
-void TestGui::document_loadsNothingFromNetwork_data() {
+void TestFaults::document_loadsNothingFromNetwork_data() {
     QTest::addColumn<QByteArray>("document"); // <site> stands for the site's address
     QTest::newRow("remote image") << QByteArray(
         "import QtQuick 2.5\nImage { source: '<site>/pixel.png' }\n");
@@ -404,7 +365,7 @@ void TestGui::document_loadsNothingFromNetwork_data() {
                       "XMLHttpRequest(); r.open('GET', '<site>/x'); r.send() } }\n");
 }
 
-void TestGui::document_loadsNothingFromNetwork() {
+void TestFaults::document_loadsNothingFromNetwork() {
     QFETCH(QByteArray, document);
     gui = std::make_unique<GUI>();
     gui->documentEngine().loadData(document.replace("<site>", site->baseUrl().toUtf8()), QUrl());
@@ -412,7 +373,7 @@ void TestGui::document_loadsNothingFromNetwork() {
 }
 
 // The visitor writes the name: markup in it shows as typed, never fetches or draws anything.
-void TestGui::siteText_shownAsPlainText() {
+void TestFaults::siteText_shownAsPlainText() {
     const QByteArray pixel = site->url("/pixel.png").toUtf8();
     const QByteArray name = "Ann<br><b>Phone:</b> 555<img src='" + pixel + "'>";
     site->route("/vorlan/get.php",
@@ -469,10 +430,10 @@ void TestGui::siteText_shownAsPlainText() {
     }
 }
 
-void TestGui::serverErrorBox_plainTextTranslatedButton() {
+void TestFaults::serverErrorBox_plainTextTranslatedButton() {
     Translators russian;
     russian.install(QLocale(QStringLiteral("ru_RU")));
-    start(site->baseUrl());
+    start();
     MessageBoxWatcher boxes;
     const QString description =
         QStringLiteral("Closed, see <a href=\"file:///etc/passwd\">here</a>");
@@ -488,7 +449,7 @@ void TestGui::serverErrorBox_plainTextTranslatedButton() {
     QCOMPARE(boxes.boxes.first().buttons, QStringList{QStringLiteral("ОК")});
 }
 
-void TestGui::launchURL_onlyCallMailAndWeb_data() {
+void TestFaults::launchURL_onlyCallMailAndWeb_data() {
     QTest::addColumn<QString>("url");
     QTest::addColumn<bool>("opened");
     QTest::newRow("tel") << "tel:+7 900 123" << true;
@@ -503,7 +464,7 @@ void TestGui::launchURL_onlyCallMailAndWeb_data() {
     QTest::newRow("no scheme") << "/etc/passwd" << false;
 }
 
-void TestGui::launchURL_onlyCallMailAndWeb() {
+void TestFaults::launchURL_onlyCallMailAndWeb() {
     QFETCH(QString, url);
     QFETCH(bool, opened);
     OpenedUrls desktop;
@@ -521,8 +482,8 @@ void TestGui::launchURL_onlyCallMailAndWeb() {
 }
 
 // The program quitting while a close waits: the call is not taken as closed.
-void TestGui::interruptedClose_isNoConfirmation() {
-    start(site->baseUrl());
+void TestFaults::interruptedClose_isNoConfirmation() {
+    start();
     site->route("/vorlan/set.php", Response::json(R"({"result":"0"})"));
     gui->startConversation(QStringLiteral("1"));
     Response slow = Response::json(R"({"result":0})");
@@ -531,14 +492,14 @@ void TestGui::interruptedClose_isNoConfirmation() {
     QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(0); });
 
     QVERIFY(!gui->closeConversationSendResult(QStringLiteral("Called back")));
-    QCOMPARE(gui->currentCallID, QStringLiteral("1"));
-    QCOMPARE(gui->calls.keys(), (QStringList{"1", "2"}));
+    QCOMPARE(inside().currentCallID(), QStringLiteral("1"));
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     // A full run of the event loop clears the quit, so later waits wait as they should.
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
 }
 
-void TestGui::listFunctionPolls_redrawWalksSnapshot() {
+void TestFaults::listFunctionPolls_redrawWalksSnapshot() {
     const QByteArray document = R"(import QtQuick 2.5
 Item {
     property var appended: []
@@ -562,10 +523,10 @@ Item {
     gui->documentEngine().loadData(document, QUrl());
     gui->init();
 
-    QVERIFY(gui->calls.isEmpty());
+    QVERIFY(inside().calls().isEmpty());
     const QVariant appended = gui->documentEngine().rootObjects().value(0)->property("appended");
     QCOMPARE(appended.value<QJSValue>().toVariant().toStringList(), (QStringList{"1", "2", "3"}));
 }
 
-QTEST_MAIN(TestGui)
+QTEST_MAIN(TestFaults)
 #include "tst_faults.moc"

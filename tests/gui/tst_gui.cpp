@@ -1,12 +1,12 @@
-#include "gui/gui.h"
+#include "controllerfixture.h"
 #include "messageboxwatcher.h"
-#include "recordedlog.h"
-#include "testhttpserver.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QQmlContext>
+#include <QQuickWindow>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,7 +18,7 @@ using Response = TestHttpServer::Response;
 using Fields = QList<QPair<QString, QString>>;
 
 // The controller driven through a recording main-window document, against a loopback site.
-class TestGui : public QObject {
+class TestGui : public QObject, private ControllerFixture {
     Q_OBJECT
 
 private slots:
@@ -53,6 +53,9 @@ private slots:
     void close_sendsCommentWithLineBreaks();
     void close_withoutCallSendsEmptyId();
     void close_transportFailureKeepsCall();
+    void close_callTakenDuringWaitStaysCurrent();
+
+    void redraw_keepsTopVisibleRow();
 
     void register_sendsFieldsAndFreshIdentifiers();
     void register_successStoresAndRestarts();
@@ -69,57 +72,18 @@ private slots:
     void desk_draftKeptUntilSiteConfirms();
 
 private:
-    void start(const QVariantMap& settings = {}, const QByteArray& document = recordingDocument());
-    void stopGui();
     void startWithCalls(const QByteArray& list);
-    static QByteArray recordingDocument();
-    QStringList log() const;
-    QStringList logSinceLastClear() const;
-    QStringList appendedIds() const;
-    void clearLog();
-    QList<TestHttpServer::Request> requestsTo(const QByteArray& path) const;
     QString confPath() const { return QDir::homePath() + QStringLiteral("/.vorlan/vorlan.conf"); }
-
-    std::unique_ptr<TestHttpServer> site;
-    std::unique_ptr<GUI> gui;
-    QObject* document = nullptr;
 };
 
-QByteArray TestGui::recordingDocument() {
-    QFile file(QStringLiteral(RECORDING_DOCUMENT));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 void TestGui::init() {
-    site = std::make_unique<TestHttpServer>();
-    QVERIFY(site->listen());
+    QVERIFY(listenSite());
     site->route("/vorlan/get.php", Response::json("[]"));
     QDir(QDir::homePath() + QStringLiteral("/.vorlan")).removeRecursively();
 }
 
 void TestGui::cleanup() {
-    stopGui();
-    document = nullptr;
-    site.reset();
-}
-
-void TestGui::start(const QVariantMap& settings, const QByteArray& text) {
-    QVariantMap merged{{QStringLiteral("server"), site->baseUrl()},
-                       {QStringLiteral("operatorID"), QStringLiteral("{op-1}")},
-                       {QStringLiteral("visible"), true}};
-    for (auto it = settings.begin(); it != settings.end(); ++it) {
-        merged.insert(it.key(), it.value());
-    }
-    gui = std::make_unique<GUI>();
-    gui->documentEngine().rootContext()->setContextProperty(QStringLiteral("testSettings"), merged);
-    gui->documentEngine().loadData(text, QUrl());
-    document = gui->documentEngine().rootObjects().value(0);
-    gui->init();
-}
-
-void TestGui::stopGui() {
-    gui.reset();
+    tearDown();
 }
 
 void TestGui::startWithCalls(const QByteArray& list) {
@@ -127,43 +91,6 @@ void TestGui::startWithCalls(const QByteArray& list) {
     start();
     clearLog();
     site->clearRequests();
-}
-
-QStringList TestGui::log() const {
-    return recordedLog(document);
-}
-
-QStringList TestGui::logSinceLastClear() const {
-    const QStringList entries = log();
-    const int last = entries.lastIndexOf(QStringLiteral("clearList"));
-    return last < 0 ? QStringList() : entries.mid(last + 1);
-}
-
-QStringList TestGui::appendedIds() const {
-    QStringList ids;
-    for (const QString& entry : logSinceLastClear()) {
-        if (entry.startsWith(QLatin1String("appendElement "))) {
-            ids << QJsonDocument::fromJson(entry.mid(14).toUtf8())
-                       .object()
-                       .value(QLatin1String("callID"))
-                       .toString();
-        }
-    }
-    return ids;
-}
-
-void TestGui::clearLog() {
-    document->setProperty("log", QVariantList());
-}
-
-QList<TestHttpServer::Request> TestGui::requestsTo(const QByteArray& path) const {
-    QList<TestHttpServer::Request> matching;
-    for (const auto& request : site->requests()) {
-        if (request.path == path) {
-            matching << request;
-        }
-    }
-    return matching;
 }
 
 void TestGui::init_readsDocumentOnceThenPollsAtOnce() {
@@ -181,10 +108,10 @@ void TestGui::init_readsDocumentOnceThenPollsAtOnce() {
     QCOMPARE(poll.queryFields(), fields);
     QCOMPARE(poll.formFields(), fields);
 
-    QVERIFY(gui->pollTimer->isActive());
-    QVERIFY(!gui->pollTimer->isSingleShot());
-    QCOMPARE(gui->pollTimer->interval(), 60000);
-    QVERIFY(gui->trayIcon->isVisible());
+    QVERIFY(inside().pollTimer()->isActive());
+    QVERIFY(!inside().pollTimer()->isSingleShot());
+    QCOMPARE(inside().pollTimer()->interval(), 60000);
+    QVERIFY(inside().trayIcon()->isVisible());
 }
 
 void TestGui::init_tooltipShowsSiteAddress_data() {
@@ -201,7 +128,7 @@ void TestGui::init_tooltipShowsSiteAddress() {
     QFETCH(QString, tooltip);
     start({{QStringLiteral("server"), server}});
     // The site's state follows on lines of its own.
-    QCOMPARE(gui->trayIcon->toolTip().section(QLatin1Char('\n'), 0, 0), tooltip);
+    QCOMPARE(inside().trayIcon()->toolTip().section(QLatin1Char('\n'), 0, 0), tooltip);
 }
 
 void TestGui::documentWithoutContract_pollsAndRaisesWithoutEffect() {
@@ -215,15 +142,15 @@ void TestGui::documentWithoutContract_pollsAndRaisesWithoutEffect() {
     gui->trayIconActivated(QSystemTrayIcon::Trigger);
     gui->getDataFromServer();
     QCOMPARE(site->requestCount(), 2);
-    QCOMPARE(gui->calls.keys(), QStringList{"1"});
+    QCOMPARE(inside().calls().keys(), QStringList{"1"});
 
     // A document that failed to load: nothing to read, the polls still run.
-    stopGui();
+    gui.reset();
     start({}, "this is not QML");
-    QVERIFY(!gui->rootObject);
-    QCOMPARE(gui->trayIcon->toolTip().section(QLatin1Char('\n'), 0, 0),
+    QVERIFY(!inside().rootObject());
+    QCOMPARE(inside().trayIcon()->toolTip().section(QLatin1Char('\n'), 0, 0),
              QStringLiteral("Vorlan - "));
-    QVERIFY(gui->pollTimer->isActive());
+    QVERIFY(inside().pollTimer()->isActive());
 }
 
 void TestGui::trayActivation_data() {
@@ -330,18 +257,14 @@ void TestGui::poll_mergesReplies() {
     }
 
     QStringList rows;
-    for (const QString& entry : logSinceLastClear()) {
-        if (!entry.startsWith(QLatin1String("appendElement "))) {
-            continue;
-        }
-        const QJsonObject record = QJsonDocument::fromJson(entry.mid(14).toUtf8()).object();
+    for (const QJsonObject& record : shownRecords()) {
         QCOMPARE(record.keys(), (QStringList{"callID", "cr_date", "name", "phone", "status"}));
         rows << QStringList{record.value("callID").toString(), record.value("name").toString(),
                             record.value("status").toString(), record.value("cr_date").toString()}
                     .join(QLatin1Char('|'));
     }
     QCOMPARE(rows, shown);
-    QCOMPARE(gui->calls.size(), shown.size());
+    QCOMPARE(inside().calls().size(), shown.size());
     QCOMPARE(log().contains(QStringLiteral("raiseWindow")), !shown.isEmpty());
     QVERIFY(!log().contains(QStringLiteral("wrong clearList")));
     QVERIFY(boxes.boxes.isEmpty());
@@ -371,7 +294,7 @@ void TestGui::poll_envelopeKeepsTable() {
     QCOMPARE(boxes.boxes.first().icon, QMessageBox::Information);
     QCOMPARE(boxes.boxes.first().text, message);
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), QStringList{"1"});
+    QCOMPARE(inside().calls().keys(), QStringList{"1"});
 }
 
 void TestGui::poll_transportFailureChangesNothing() {
@@ -380,7 +303,7 @@ void TestGui::poll_transportFailureChangesNothing() {
     gui->getDataFromServer();
     QCOMPARE(site->requestCount(), 1);
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->calls.keys(), QStringList{"1"});
+    QCOMPARE(inside().calls().keys(), QStringList{"1"});
 }
 
 void TestGui::poll_serverErrorStormOpensOneBox() {
@@ -394,7 +317,7 @@ void TestGui::poll_serverErrorStormOpensOneBox() {
     QCOMPARE(site->requestCount(), 3);
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.mostOpenAtOnce, 1);
-    QVERIFY(!gui->serverErrorOpen);
+    QVERIFY(!inside().serverErrorOpen());
 }
 
 void TestGui::take_readsResultAsString_data() {
@@ -426,7 +349,7 @@ void TestGui::take_readsResultAsString() {
 
     const QStringList dialogs = log().filter(QStringLiteral("showCloseConversationDialog"));
     QCOMPARE(dialogs.size(), accepted ? 1 : 0);
-    QCOMPARE(gui->currentCallID, accepted ? QStringLiteral("5") : QString());
+    QCOMPARE(inside().currentCallID(), accepted ? QStringLiteral("5") : QString());
     if (accepted) {
         QVERIFY(dialogs.first().contains(QLatin1String("\"name\":\"Ann\"")));
         QVERIFY(dialogs.first().contains(QLatin1String("\"phone\":\"+7 900\"")));
@@ -439,7 +362,7 @@ void TestGui::take_transportFailureNoPoll() {
     gui->startConversation(QStringLiteral("5"));
     QCOMPARE(site->requestCount(), 1);
     QCOMPARE(log(), QStringList());
-    QVERIFY(gui->currentCallID.isEmpty());
+    QVERIFY(inside().currentCallID().isEmpty());
 }
 
 void TestGui::take_callRemovedDuringWaitShowsTakenRecord() {
@@ -460,7 +383,7 @@ void TestGui::take_callRemovedDuringWaitShowsTakenRecord() {
 void TestGui::closeConversation_unknownIdHasOnlyItsId() {
     startWithCalls(R"([{"id":"5","name":"Ann"}])");
     gui->closeConversation(QStringLiteral("77"));
-    QCOMPARE(gui->currentCallID, QStringLiteral("77"));
+    QCOMPARE(inside().currentCallID(), QStringLiteral("77"));
     QCOMPARE(
         log(),
         QStringList{
@@ -491,7 +414,7 @@ void TestGui::close_readsResultAsNumber() {
     QCOMPARE(gui->closeConversationSendResult(QStringLiteral("Called back")), confirmed);
     QCOMPARE(site->requestCount(), 2);
     QCOMPARE(site->requests().last().path, QByteArray("/vorlan/get.php"));
-    QCOMPARE(gui->currentCallID, confirmed ? QString() : QStringLiteral("5"));
+    QCOMPARE(inside().currentCallID(), confirmed ? QString() : QStringLiteral("5"));
     // A confirmed close redraws without the call before the follow-up poll runs.
     const QStringList entries = log();
     const int firstClear = entries.indexOf(QStringLiteral("clearList"));
@@ -529,7 +452,7 @@ void TestGui::close_withoutCallSendsEmptyId() {
     const Fields fields = requestsTo("/vorlan/set.php").first().formFields();
     QCOMPARE(fields.at(2).first, QStringLiteral("id"));
     QCOMPARE(fields.at(2).second, QString());
-    QCOMPARE(gui->calls.keys(), QStringList{"5"});
+    QCOMPARE(inside().calls().keys(), QStringList{"5"});
 }
 
 void TestGui::close_transportFailureKeepsCall() {
@@ -541,8 +464,79 @@ void TestGui::close_transportFailureKeepsCall() {
     QVERIFY(!gui->closeConversationSendResult(QStringLiteral("first try")));
     QCOMPARE(site->requestCount(), 1);
     QCOMPARE(log(), QStringList());
-    QCOMPARE(gui->currentCallID, QStringLiteral("5"));
-    QCOMPARE(gui->calls.keys(), QStringList{"5"});
+    QCOMPARE(inside().currentCallID(), QStringLiteral("5"));
+    QCOMPARE(inside().calls().keys(), QStringList{"5"});
+}
+
+void TestGui::close_callTakenDuringWaitStaysCurrent() {
+    startWithCalls(R"([{"id":"5"},{"id":"6"}])");
+    gui->closeConversation(QStringLiteral("5"));
+    Response slowConfirm = Response::json(R"({"result":0})");
+    slowConfirm.delayMs = 500;
+    site->enqueue("/vorlan/set.php", slowConfirm);
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    // The operator takes call 6 while the site has the close of call 5 but has not answered.
+    QMetaObject::Connection taking;
+    taking = connect(site.get(), &TestHttpServer::requestReceived, this, [this, &taking] {
+        disconnect(taking);
+        QTimer::singleShot(0, gui.get(), [this] { gui->closeConversation("6"); });
+    });
+    QVERIFY(gui->closeConversationSendResult(QStringLiteral("first")));
+
+    site->clearRequests();
+    QVERIFY(gui->closeConversationSendResult(QStringLiteral("second")));
+    QCOMPARE(requestsTo("/vorlan/set.php").value(0).formFields().value(2),
+             (QPair<QString, QString>("id", "6")));
+}
+
+namespace {
+// The list view of a main window, whatever feeds it; -1 when no row is at its top edge.
+// The default window's list view, whatever its object name.
+QQuickItem* listView(QObject* window) {
+    const auto items = window->findChildren<QQuickItem*>();
+    const auto found = std::find_if(items.begin(), items.end(), [](QQuickItem* item) {
+        return item->inherits("QQuickListView");
+    });
+    return found == items.end() ? nullptr : *found;
+}
+
+int topVisibleRow(QQuickItem* view) {
+    int row = -1;
+    QMetaObject::invokeMethod(view, "indexAt", Q_RETURN_ARG(int, row),
+                              Q_ARG(qreal, view->property("contentX").toReal() + 1),
+                              Q_ARG(qreal, view->property("contentY").toReal() + 1));
+    return row;
+}
+
+QByteArray callList(int count) {
+    QJsonArray calls;
+    for (int i = 0; i < count; ++i) {
+        calls.append(QJsonObject{{"id", QString::number(100 + i)}, {"name", "Caller"}});
+    }
+    return QJsonDocument(calls).toJson(QJsonDocument::Compact);
+}
+} // namespace
+
+// The default window, scrolled, keeps its top row when a poll brings one more call.
+void TestGui::redraw_keepsTopVisibleRow() {
+    QFile file(QStringLiteral(DEFAULT_DOCUMENT));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    site->route("/vorlan/get.php", Response::json(callList(60)));
+    start({}, file.readAll());
+    auto* window = qobject_cast<QQuickWindow*>(document);
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto* view = listView(window);
+    QVERIFY(view);
+    QTRY_COMPARE(view->property("count").toInt(), 60);
+    QMetaObject::invokeMethod(view, "positionViewAtIndex", Q_ARG(int, 30), Q_ARG(int, 0));
+    QCOMPARE(topVisibleRow(view), 30);
+
+    site->route("/vorlan/get.php", Response::json(callList(61)));
+    gui->getDataFromServer();
+    QTRY_COMPARE(view->property("count").toInt(), 61);
+    QMetaObject::invokeMethod(view, "forceLayout");
+    QCOMPARE(topVisibleRow(view), 30);
 }
 
 void TestGui::register_sendsFieldsAndFreshIdentifiers() {
@@ -692,31 +686,32 @@ void TestGui::desk_trayAndStatusFollowSite() {
     startWithCalls(R"([{"id":"1"},{"id":"2"}])");
     const QString address = QStringLiteral("Vorlan - ") + site->baseUrl();
     const auto iconIs = [this](const QString& resource) {
-        return gui->trayIcon->icon().pixmap(32).toImage() == QIcon(resource).pixmap(32).toImage();
+        return inside().trayIcon()->icon().pixmap(32).toImage() ==
+               QIcon(resource).pixmap(32).toImage();
     };
-    QCOMPARE(gui->trayIcon->toolTip(), address + QStringLiteral("\nPending requests: 2"));
+    QCOMPARE(inside().trayIcon()->toolTip(), address + QStringLiteral("\nPending requests: 2"));
     QVERIFY(iconIs(QStringLiteral(":/icon-yellow.png")));
-    QVERIFY(gui->siteStatus.upToDate());
-    QVERIFY(gui->siteStatus.summary().startsWith(QLatin1String("Up to date at ")));
+    QVERIFY(inside().siteStatus().upToDate());
+    QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Up to date at ")));
 
     site->route("/vorlan/get.php", Response::text("down", 503));
     gui->getDataFromServer();
-    const QDateTime since = gui->siteStatus.failingSince();
+    const QDateTime since = inside().siteStatus().failingSince();
     QVERIFY(since.isValid());
-    QVERIFY(gui->siteStatus.summary().startsWith(QLatin1String("Site unreachable since ")));
-    QVERIFY(gui->siteStatus.summary().endsWith(QLatin1String(": HTTP status 503")));
-    QCOMPARE(gui->trayIcon->toolTip(),
-             address + QStringLiteral("\nPending requests: 2\n") + gui->siteStatus.state());
+    QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Site unreachable since ")));
+    QVERIFY(inside().siteStatus().summary().endsWith(QLatin1String(": HTTP status 503")));
+    QCOMPARE(inside().trayIcon()->toolTip(),
+             address + QStringLiteral("\nPending requests: 2\n") + inside().siteStatus().state());
     // A later failure keeps the moment the trouble began.
     QTest::qWait(20);
     gui->getDataFromServer();
-    QCOMPARE(gui->siteStatus.failingSince(), since);
+    QCOMPARE(inside().siteStatus().failingSince(), since);
 
     site->route("/vorlan/get.php", Response::json("[]"));
     gui->getDataFromServer();
-    QVERIFY(gui->siteStatus.upToDate());
-    QVERIFY(!gui->siteStatus.isFailing());
-    QCOMPARE(gui->trayIcon->toolTip(), address);
+    QVERIFY(inside().siteStatus().upToDate());
+    QVERIFY(!inside().siteStatus().isFailing());
+    QCOMPARE(inside().trayIcon()->toolTip(), address);
     QVERIFY(iconIs(QStringLiteral(":/icon.png")));
 }
 
@@ -745,9 +740,9 @@ void TestGui::desk_failureReasons() {
         site.reset();
     }
     gui->getDataFromServer();
-    QCOMPARE(gui->siteStatus.failure(), failure);
-    QVERIFY(gui->siteStatus.isFailing());
-    QVERIFY(!gui->siteStatus.busy());
+    QCOMPARE(inside().siteStatus().failure(), failure);
+    QVERIFY(inside().siteStatus().isFailing());
+    QVERIFY(!inside().siteStatus().busy());
 }
 
 void TestGui::desk_takeAndCloseSentOnceDuringWait() {
@@ -769,7 +764,7 @@ void TestGui::desk_takeAndCloseSentOnceDuringWait() {
     QVERIFY(gui->closeConversationSendResult(QStringLiteral("Called back")));
     QCOMPARE(requestsTo("/vorlan/set.php").size(), 1);
     QVERIFY(!repeated);
-    QVERIFY(gui->currentCallID.isEmpty());
+    QVERIFY(inside().currentCallID().isEmpty());
     // Guards are per wait: the next take goes through.
     site->clearRequests();
     gui->startConversation(QStringLiteral("5"));
@@ -779,8 +774,8 @@ void TestGui::desk_takeAndCloseSentOnceDuringWait() {
 void TestGui::desk_draftKeptUntilSiteConfirms() {
     startWithCalls(R"([{"id":"5"}])");
     gui->closeConversation(QStringLiteral("5"));
-    QVERIFY(gui->drafts.keep(QStringLiteral("5"), QStringLiteral("Called back.\nТест")));
-    const QString draft = gui->drafts.pathFor(QStringLiteral("5"));
+    QVERIFY(inside().drafts().keep(QStringLiteral("5"), QStringLiteral("Called back.\nТест")));
+    const QString draft = inside().drafts().pathFor(QStringLiteral("5"));
     const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                                             QFileDevice::ReadOther | QFileDevice::WriteOther;
     QCOMPARE(QFile::permissions(draft) & others, QFileDevice::Permissions());
@@ -790,21 +785,21 @@ void TestGui::desk_draftKeptUntilSiteConfirms() {
     };
     site->route("/vorlan/set.php", Response::text("busy", 500));
     QVERIFY(!send());
-    QCOMPARE(gui->siteStatus.notice(),
+    QCOMPARE(inside().siteStatus().notice(),
              QStringLiteral("Could not reach the site (HTTP status 500). Try again."));
     QVERIFY(QFile::exists(draft));
 
     site->route("/vorlan/set.php",
                 Response::json(R"({"result":5,"descr":"This call is already closed"})"));
     QVERIFY(!send());
-    QCOMPARE(gui->siteStatus.notice(),
+    QCOMPARE(inside().siteStatus().notice(),
              QStringLiteral("The site refused the result: This call is already closed"));
-    QCOMPARE(gui->drafts.text(QStringLiteral("5")), QStringLiteral("Called back.\nТест"));
+    QCOMPARE(inside().drafts().text(QStringLiteral("5")), QStringLiteral("Called back.\nТест"));
 
     site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
     QVERIFY(send());
     QVERIFY(!QFile::exists(draft));
-    QVERIFY(gui->siteStatus.notice().isEmpty());
+    QVERIFY(inside().siteStatus().notice().isEmpty());
 }
 
 QTEST_MAIN(TestGui)

@@ -1,5 +1,4 @@
-#include "net/vlrequest.h"
-#include "testhttpserver.h"
+#include "requestfixture.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -12,7 +11,7 @@ using Request = TestHttpServer::Request;
 using Response = TestHttpServer::Response;
 using Fields = QList<QPair<QString, QString>>;
 
-class TestVLRequest : public QObject {
+class TestVLRequest : public QObject, private RequestFixture {
     Q_OBJECT
 
 private slots:
@@ -46,21 +45,14 @@ private slots:
     void replySize_limited();
     void errorText_hidesSecrets_data();
     void errorText_hidesSecrets();
-
-private:
-    std::unique_ptr<TestHttpServer> server;
-    std::unique_ptr<VLRequest> request;
 };
 
 void TestVLRequest::init() {
-    server = std::make_unique<TestHttpServer>();
-    QVERIFY(server->listen());
-    request = std::make_unique<VLRequest>(nullptr);
+    QVERIFY(setUpRequest());
 }
 
 void TestVLRequest::cleanup() {
-    request.reset();
-    server.reset();
+    tearDownRequest();
 }
 
 void TestVLRequest::setMethod_data() {

@@ -1,5 +1,4 @@
-#include "net/vlrequest.h"
-#include "testhttpserver.h"
+#include "requestfixture.h"
 
 #include <QJsonDocument>
 #include <QNetworkCookieJar>
@@ -33,7 +32,7 @@ QSet<QByteArray> sentCookies(const Request& request) {
 
 } // namespace
 
-class TestVLRequestCookies : public QObject {
+class TestVLRequestCookies : public QObject, private RequestFixture {
     Q_OBJECT
 
 private slots:
@@ -51,21 +50,15 @@ private slots:
 
 private:
     void get(const QByteArray& path);
-
-    std::unique_ptr<TestHttpServer> server;
-    std::unique_ptr<VLRequest> request;
 };
 
 void TestVLRequestCookies::init() {
-    server = std::make_unique<TestHttpServer>();
-    QVERIFY(server->listen());
-    request = std::make_unique<VLRequest>(nullptr);
+    QVERIFY(setUpRequest());
     request->setMethod(QStringLiteral("get"));
 }
 
 void TestVLRequestCookies::cleanup() {
-    request.reset();
-    server.reset();
+    tearDownRequest();
 }
 
 void TestVLRequestCookies::get(const QByteArray& path) {

@@ -1,5 +1,4 @@
-#include "net/vlrequest.h"
-#include "testhttpserver.h"
+#include "requestfixture.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -9,7 +8,7 @@
 using Request = TestHttpServer::Request;
 using Response = TestHttpServer::Response;
 
-class TestVLRequestDownload : public QObject {
+class TestVLRequestDownload : public QObject, private RequestFixture {
     Q_OBJECT
 
 private slots:
@@ -25,24 +24,19 @@ private slots:
 private:
     QByteArray fileContent() const;
 
-    std::unique_ptr<TestHttpServer> server;
-    std::unique_ptr<VLRequest> request;
     std::unique_ptr<QTemporaryDir> dir;
     QString fileName;
 };
 
 void TestVLRequestDownload::init() {
-    server = std::make_unique<TestHttpServer>();
-    QVERIFY(server->listen());
-    request = std::make_unique<VLRequest>(nullptr);
+    QVERIFY(setUpRequest());
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     fileName = dir->filePath(QStringLiteral("download.bin"));
 }
 
 void TestVLRequestDownload::cleanup() {
-    request.reset();
-    server.reset();
+    tearDownRequest();
     dir.reset();
 }
 

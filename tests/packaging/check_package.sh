@@ -47,4 +47,4 @@ was_installed=$(dpkg-query -W -f='${Status}' vorlan 2>/dev/null | grep -c "ok in
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q --reinstall "$deb"
 [ "$was_installed" = 0 ] && trap 'rm -rf "$tree"; apt-get remove -y -q vorlan >/dev/null' EXIT
 VORLAN_SOURCE_DIR=$source_dir ARTIFACT_DIR=$build/artifacts \
-    timeout 120 bash "$source_dir/tests/e2e/installed.sh"
+    XSELECTION=$build/tests/e2e/vorlan_xselection timeout 120 bash "$source_dir/tests/e2e/installed.sh"

@@ -8,9 +8,33 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 const QFileDevice::Permissions groupAndOthers(0x0077);
-}
+
+// While it lives, this process cannot make any file larger than `bytes`: a write past that
+// fails half-way, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = nullptr;
+};
+} // namespace
 
 // The per-user directory and vorlan.conf, each case in a HOME of its own.
 class TestXHelper : public QObject {
@@ -21,7 +45,8 @@ private slots:
 
     void homeDir_createsOwnerOnlyDirectoryOnce();
     void writeConf_roundTripsThroughReadConf();
-    void writeConf_replacesLongerFileAtomicallyOwnerOnly();
+    void writeConf_replacesLongerFileOwnerOnly();
+    void writeConf_failingHalfWay_keepsOldFile();
     void readConf_missingFile_returnsEmptyAndCreatesDirectory();
     void readConf_joinsLinesWithoutBreaks();
     void dirIsPlainFile_writeFailsReadEmpty();
@@ -76,13 +101,28 @@ void TestXHelper::writeConf_roundTripsThroughReadConf() {
     QCOMPARE(QJsonDocument::fromJson(text.toUtf8()).object(), conf);
 }
 
-void TestXHelper::writeConf_replacesLongerFileAtomicallyOwnerOnly() {
+void TestXHelper::writeConf_replacesLongerFileOwnerOnly() {
     writeRaw(QByteArray(4096, 'x'));
     QVERIFY(helper.writeConf({{"a", 1}}));
     QCOMPARE(helper.readConf(), QStringLiteral("{    \"a\": 1}"));
     QCOMPARE(QFile::permissions(confPath()) & groupAndOthers, QFileDevice::Permissions());
     QVERIFY(QFile::permissions(confPath()) & QFileDevice::WriteOwner);
     // Written through a temporary file renamed over the old one: nothing else is left behind.
+    QCOMPARE(QDir(vorlanDir()).entryList(QDir::Files), QStringList{"vorlan.conf"});
+}
+
+void TestXHelper::writeConf_failingHalfWay_keepsOldFile() {
+    const QByteArray old = R"({"server":"http://old","operatorID":"{old}"})";
+    writeRaw(old);
+    bool written = true;
+    {
+        const FileSizeLimit limit(4096);
+        written = helper.writeConf({{"server", "http://new"}, {"pad", QString(64 * 1024, 'x')}});
+    }
+    QVERIFY(!written);
+    QFile file(confPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
     QCOMPARE(QDir(vorlanDir()).entryList(QDir::Files), QStringList{"vorlan.conf"});
 }
 
@@ -115,6 +155,8 @@ void TestXHelper::workplace_registration_data() {
     QTest::newRow("no operator") << QByteArray(R"({"server":"http://a"})") << false << false;
     QTest::newRow("empty server") << QByteArray(R"({"server":"","operatorID":"{x}"})") << false
                                   << false;
+    QTest::newRow("empty operator")
+        << QByteArray(R"({"server":"http://a","operatorID":""})") << false << false;
     QTest::newRow("number id") << QByteArray(R"({"server":"http://a","operatorID":5})") << false
                                << false;
     QTest::newRow("registered") << QByteArray(R"({"server":"http://a","operatorID":"{x}"})") << true
