@@ -40,9 +40,10 @@ SiteStatus::SiteStatus(QObject* parent)
 }
 
 QString SiteStatus::summary() const {
-    if (busy()) {
-        return tr("Getting data from the site…");
-    }
+    return busy() ? tr("Getting data from the site…") : state();
+}
+
+QString SiteStatus::state() const {
     if (failing.isValid()) {
         return (refusedList ? tr("The site refuses the list since %1: %2")
                             : tr("Site unreachable since %1: %2"))

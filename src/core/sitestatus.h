@@ -34,8 +34,10 @@ public:
     QDateTime failingSince() const { return failing; }
     QString failure() const { return failureText; }
     int pendingCount() const { return pending; }
-    // One line for the status line and the tooltip.
+    // One line for the status line: a request under way, or the site's state.
     QString summary() const;
+    // The site's state alone: up to date since when, or failing since when and why.
+    QString state() const;
     // Why the last take or close did not go through; empty once it went through or expired.
     QString notice() const { return noticeText; }
     bool isFailing() const { return failing.isValid(); }

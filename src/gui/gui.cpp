@@ -356,13 +356,21 @@ SiteApi::Reply GUI::askSite(const QString& script, const SiteApi::Fields& fields
 }
 
 void GUI::noteListReceived() {
+    // Both lists are in key order: one walk beside the other finds the new calls.
     QList<QJsonObject> fresh;
+    QStringList listed;
+    listed.reserve(calls.size());
+    auto previous = announcedCalls.cbegin();
     for (auto call = calls.cbegin(); call != calls.cend(); ++call) {
-        if (!announcedCalls.contains(call.key())) {
-            announcedCalls.insert(call.key());
+        while (previous != announcedCalls.cend() && *previous < call.key()) {
+            ++previous;
+        }
+        if (previous == announcedCalls.cend() || *previous != call.key()) {
             fresh << call.value();
         }
+        listed << call.key();
     }
+    announcedCalls.swap(listed);
     siteStatus.listReceived(calls.size());
     if (notifier) {
         notifier->announce(fresh);

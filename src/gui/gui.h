@@ -9,7 +9,7 @@
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
-#include <QSet>
+#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QVariant>
 
@@ -100,8 +100,8 @@ private:
     DraftStore drafts;
     std::unique_ptr<TrayPresenter> tray;
     std::unique_ptr<CallNotifier> notifier;
-    // Every call announced in this run, so each is announced once.
-    QSet<QString> announcedCalls;
+    // The calls the previous poll listed, in key order: only calls new since then are announced.
+    QStringList announcedCalls;
     // A take or a close waits for the site in a nested loop; a second click must not resend it.
     bool takeUnderWay = false;
     bool closeUnderWay = false;

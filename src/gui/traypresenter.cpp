@@ -67,7 +67,7 @@ QString TrayPresenter::toolTip(const QString& serverUrl, int pendingCalls,
         text += QLatin1Char('\n') + tr("Pending requests: %1").arg(pendingCalls);
     }
     if (status.isFailing()) {
-        text += QLatin1Char('\n') + status.summary();
+        text += QLatin1Char('\n') + status.state();
     }
     return text;
 }

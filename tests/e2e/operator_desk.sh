@@ -6,23 +6,18 @@
 # take, and Ctrl+Enter sends the draft, which the site stores exactly.
 set -u
 E2E_NAME=operator_desk
-here=$(dirname "$0")
-source "$here/session.sh"
-source "$here/../server/site.sh"
+source "$(dirname "$0")/session.sh"
 session_start
-
-scratch=$(mktemp -d)
 export VORLAN_SITE_PASSWORD=desk-password
-site_start "$scratch/site.sqlite" || fail "the reference site did not start"
+site_session_start
+scratch=$SCRATCH
 site_url=$SITE_URL
 site_port=${SITE_URL##*:}
-bus_pids=()
-trap 'site_stop; kill "${bus_pids[@]}" 2>/dev/null; session_stop' EXIT
-show_call() { VORLAN_DB=$scratch/site.sqlite php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
+show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
 # The site back on its old address, as after a restart of its web server.
 site_restart() {
-    VORLAN_DB=$scratch/site.sqlite php -S "127.0.0.1:$site_port" -t "$SITE_ROOT" \
+    VORLAN_DB=$SITE_DB php -S "127.0.0.1:$site_port" -t "$SITE_ROOT" \
         "$SITE_ROOT/router.php" >"$scratch/site-again.log" 2>&1 &
     SITE_PID=$!
     SITE_URL=$site_url
@@ -52,12 +47,12 @@ EOF
 { read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --config-file="$scratch/bus.conf" \
     --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS
-bus_pids+=("$bus_pid")
+SESSION_PIDS+=("$bus_pid")
 dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$scratch/notify.log" 2>&1 &
-bus_pids+=($!)
+SESSION_PIDS+=($!)
 dunst >"$scratch/dunst.log" 2>&1 &
 dunst_pid=$!
-bus_pids+=("$dunst_pid")
+SESSION_PIDS+=("$dunst_pid")
 for _ in $(seq 1 50); do
     dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
         /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
@@ -108,7 +103,8 @@ tray_redness() {
 }
 get_data() { xdotool windowactivate --sync "$main" key F5; sleep 1; }
 
-home=$scratch/home
+scratch_new
+home=$SCRATCH
 operator="{$(cat /proc/sys/kernel/random/uuid)}"
 curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$operator" \
     --data-urlencode "opName=Desk 12" --data "apiVer=1" "$SITE_URL/vorlan/reg.php" \
