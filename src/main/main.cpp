@@ -70,6 +70,7 @@ void showFirstWindow(QQmlApplicationEngine& engine) {
 int main(int argc, char* argv[]) {
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(VORLAN_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral(VORLAN_APP_ID));
 
@@ -93,6 +94,8 @@ int main(int argc, char* argv[]) {
 
     GUI* gui = new GUI();
     gui->setProgramPath(QString::fromLocal8Bit(argv[0]));
+    // The program's one option of its own: the autostart entry starts it in the tray.
+    gui->setStartInTray(QCoreApplication::arguments().contains(QStringLiteral("--tray")));
 
     // As ssh does with its own files: a registration others could have planted is not read.
     const QString confDistrust = helper.distrust(helper.confPath());

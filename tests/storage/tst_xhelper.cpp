@@ -1,3 +1,4 @@
+#include "storage/deskpreferences.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
 
@@ -57,6 +58,9 @@ private slots:
     void workplace_storeKeepsOtherMembers();
     void untrustedDirectory_notReadNorWritten_data();
     void untrustedDirectory_notReadNorWritten();
+
+    void deskPreferences_data();
+    void deskPreferences();
 
 private:
     void writeRaw(const QByteArray& bytes);
@@ -190,6 +194,47 @@ void TestXHelper::workplace_storeKeepsOtherMembers() {
              (QVariantMap{{"server", "http://new/"}, {"operatorID", "{id}"}, {"name", "Desk"}}));
     QCOMPARE(QJsonDocument::fromJson(helper.readConf().toUtf8()).object().value("theme").toString(),
              QStringLiteral("dark"));
+}
+
+void TestXHelper::deskPreferences_data() {
+    QTest::addColumn<QByteArray>("conf"); // null: no file
+    QTest::addColumn<bool>("notify");     // as read
+    QTest::addColumn<bool>("sound");
+    QTest::addColumn<bool>("stored"); // whether switching both off is written
+    QTest::newRow("missing file") << QByteArray() << true << true << true;
+    QTest::newRow("registration kept")
+        << QByteArray(R"({"server":"http://a","operatorID":"{x}","notificationSound":false})")
+        << true << false << true;
+    QTest::newRow("not booleans") << QByteArray(R"({"notifyNewCalls":"no","notificationSound":0})")
+                                  << true << true << true;
+    QTest::newRow("unreadable file left alone")
+        << QByteArray("{\"server\":") << true << true << false;
+}
+
+void TestXHelper::deskPreferences() {
+    QFETCH(QByteArray, conf);
+    QFETCH(bool, notify);
+    QFETCH(bool, sound);
+    QFETCH(bool, stored);
+    if (!conf.isNull()) {
+        writeRaw(conf);
+    }
+    const DeskPreferences read = DeskPreferences::load(helper);
+    QCOMPARE(read.notify, notify);
+    QCOMPARE(read.sound, sound);
+
+    const Workplace before = Workplace::load(helper);
+    const DeskPreferences bothOff{false, false};
+    QCOMPARE(bothOff.store(helper), stored);
+    const DeskPreferences after = DeskPreferences::load(helper);
+    QCOMPARE(after.notify, !stored && notify);
+    QCOMPARE(after.sound, !stored && sound);
+    QCOMPARE(Workplace::load(helper).contextObject(), before.contextObject());
+    if (!stored) {
+        QFile file(confPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), conf);
+    }
 }
 
 void TestXHelper::untrustedDirectory_notReadNorWritten_data() {
