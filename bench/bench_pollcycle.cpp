@@ -89,12 +89,16 @@ private:
     QQuickItem* list = nullptr;
 };
 
+// The row's status text, wherever in the row's item tree it is drawn.
 QString rowStatus(QQuickItem* row) {
-    const QList<QQuickItem*> texts = row->findChildren<QQuickItem*>();
-    for (QQuickItem* item : texts) {
+    for (QQuickItem* item : row->childItems()) {
         const QString text = item->property("text").toString();
         if (text == QLatin1String("new") || text == QLatin1String("seen")) {
             return text;
+        }
+        const QString below = rowStatus(item);
+        if (!below.isEmpty()) {
+            return below;
         }
     }
     return QString();

@@ -1,4 +1,4 @@
-import QtQuick 2.5
+import QtQuick 2.15
 import QtQuick.Controls 1.4
 import QtQuick.Layouts 1.0
 import QtQuick.Window 2.2
@@ -40,10 +40,16 @@ ApplicationWindow {
         else
             showMinimized()
     }
+    // Polls raise the window while calls are pending; the keyboard is taken only for calls the
+    // operator has not been shown yet, and never from an open conversation dialog.
+    property bool unseenCalls: false
     function raiseWindow() {
         raise()
-        requestActivate()
+        if (unseenCalls && conversationDialog === null)
+            requestActivate()
+        unseenCalls = false
     }
+    onActiveChanged: if (active) unseenCalls = false
 
     function showCloseConversationDialog(call) {
         if (conversationDialog)
@@ -75,6 +81,10 @@ ApplicationWindow {
             if (callList.currentIndex < 0 && pendingCalls.count > 0)
                 callList.currentIndex = 0
         }
+        function onRowsInserted() {
+            if (!mainWindow.active)
+                unseenCalls = true
+        }
     }
 
     // A call whose date cannot be read has no waiting time to show.
@@ -86,10 +96,184 @@ ApplicationWindow {
         return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
     }
 
-    function openPackaged(url) {
-        var window = Qt.createComponent(url).createObject(mainWindow)
+    // The first letter of a command is its mnemonic.
+    function mnemonic(text) { return "&" + text }
+
+    function openDialog(component) {
+        var window = component.createObject(mainWindow)
         window.closing.connect(function () { window.destroy() })
-        return window
+        window.requestActivate()
+    }
+
+    // One row of the list's columns. Name and phone keep the width they need; the date gives
+    // way first. A text that does not fit shows in full in the shared tooltip.
+    component CallColumns: RowLayout {
+        id: columns
+        property var texts: []
+        property font font
+        property bool dialable: false
+        signal phoneClicked()
+        anchors.leftMargin: 12
+        anchors.rightMargin: 12
+        spacing: 6
+        Repeater {
+            model: 5
+            Text {
+                readonly property var widths: [[90, 150], [120, 140], [40, 160], [60, 80], [60, 90]]
+                Layout.minimumWidth: widths[index][0]
+                Layout.preferredWidth: widths[index][1]
+                Layout.fillWidth: index === 2
+                elide: Text.ElideRight
+                textFormat: Text.PlainText
+                font: columns.font
+                color: index === 1 && columns.dialable ? "#1a4fb5" : "black"
+                text: columns.texts[index] === undefined ? "" : columns.texts[index]
+
+                HoverHandler {
+                    onHoveredChanged: textTip.follow(hovered && parent.truncated ? parent : null)
+                }
+                MouseArea {
+                    anchors.fill: parent
+                    enabled: index === 1 && columns.dialable
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: columns.phoneClicked()
+                }
+            }
+        }
+    }
+
+    // A read-only dialog of label and value pairs, closed with Esc or its button; the values
+    // are fields so that the operator can select and copy them.
+    component InfoDialog: Window {
+        id: dialog
+        property string heading: ""
+        property var rows: []
+        flags: Qt.Dialog
+        visible: true
+        color: "#eeeef5"
+        width: Math.max(420, content.implicitWidth + 40)
+        height: content.implicitHeight + 40
+        minimumWidth: 420
+        minimumHeight: height
+        maximumHeight: height
+
+        Shortcut {
+            sequence: "Esc"
+            onActivated: dialog.close()
+        }
+        ColumnLayout {
+            id: content
+            anchors.fill: parent
+            anchors.margins: 20
+            spacing: 12
+            Text {
+                visible: dialog.heading !== ""
+                font.bold: true
+                text: dialog.heading
+            }
+            GridLayout {
+                columns: 2
+                columnSpacing: 12
+                Layout.fillWidth: true
+                Repeater {
+                    model: dialog.rows.length * 2
+                    delegate: Loader {
+                        readonly property var row: dialog.rows[Math.floor(index / 2)]
+                        Layout.fillWidth: index % 2 === 1
+                        sourceComponent: index % 2 === 0 ? labelText : valueField
+                        Component {
+                            id: labelText
+                            Text { text: row.label }
+                        }
+                        Component {
+                            id: valueField
+                            TextField {
+                                objectName: "value_" + row.label
+                                readOnly: true
+                                text: row.value
+                                implicitWidth: 320
+                            }
+                        }
+                    }
+                }
+            }
+            Button {
+                objectName: "closeButton"
+                Layout.alignment: Qt.AlignRight
+                text: qsTranslate("MainWindow", "Close")
+                focus: true
+                onClicked: dialog.close()
+                Keys.onReturnPressed: dialog.close()
+                Keys.onEnterPressed: dialog.close()
+            }
+        }
+    }
+
+    Component {
+        id: workplaceDialog
+        InfoDialog {
+            objectName: "workplaceDialog"
+            title: qsTranslate("MainWindow", "Workplace")
+            rows: [
+                { label: qsTranslate("MainWindow", "Site"), value: workplace.server },
+                { label: qsTranslate("MainWindow", "Workplace name"), value: workplace.name },
+                { label: qsTranslate("MainWindow", "Operator ID"), value: workplace.operatorID }
+            ]
+        }
+    }
+    Component {
+        id: aboutDialog
+        InfoDialog {
+            objectName: "aboutDialog"
+            title: qsTranslate("MainWindow", "About Vorlan")
+            heading: qsTranslate("MainWindow", "Vorlan: call-back requests of your site")
+            rows: [{ label: qsTranslate("MainWindow", "Version"), value: Qt.application.version }]
+        }
+    }
+
+    // Copies through a text field, the one clipboard a document has.
+    TextInput {
+        id: clipboardHelper
+        visible: false
+        function copyText(text) {
+            clipboardHelper.text = text
+            selectAll()
+            copy()
+        }
+    }
+
+    Rectangle {
+        id: textTip
+        objectName: "textTip"
+        parent: mainWindow.contentItem
+        z: 10
+        visible: false
+        color: "#ffffe1"
+        border.color: "#777788"
+        width: tipText.implicitWidth + 10
+        height: tipText.implicitHeight + 6
+        function follow(item) {
+            visible = item !== null
+            if (!item)
+                return
+            tipText.text = item.text
+            var place = item.mapToItem(parent, 0, item.height)
+            x = Math.max(0, Math.min(place.x, parent.width - width))
+            y = place.y
+        }
+        Text {
+            id: tipText
+            anchors.centerIn: parent
+            textFormat: Text.PlainText
+        }
+    }
+
+    function statusText(status) {
+        if (status === "new")
+            return qsTranslate("MainWindow", "new")
+        if (status === "processing")
+            return qsTranslate("MainWindow", "processing")
+        return status
     }
 
     onClosing: {
@@ -99,30 +283,30 @@ ApplicationWindow {
 
     menuBar: MenuBar {
         Menu {
-            title: strings.str_APPLICATION
+            title: mnemonic(strings.str_APPLICATION)
             MenuItem {
-                text: strings.str_QUITAPPLICATION
+                text: mnemonic(strings.str_QUITAPPLICATION)
+                shortcut: "Ctrl+Q"
                 onTriggered: GUI.exitProgramm()
             }
         }
         Menu {
-            title: strings.str_SERVER
+            title: mnemonic(strings.str_SERVER)
             MenuItem {
-                text: strings.str_GETDATA
+                text: mnemonic(strings.str_GETDATA)
                 shortcut: "F5"
                 onTriggered: GUI.getDataFromServer()
             }
         }
         Menu {
-            title: strings.str_HELP
+            title: mnemonic(strings.str_HELP)
             MenuItem {
-                text: qsTranslate("MainWindow", "Workplace...")
-                onTriggered: openPackaged("qrc:/OperatorID.qml").fillDialog(
-                                 { id: workplace.operatorID, name: workplace.name })
+                text: mnemonic(qsTranslate("MainWindow", "Workplace..."))
+                onTriggered: openDialog(workplaceDialog)
             }
             MenuItem {
-                text: strings.str_ABOUT
-                onTriggered: openPackaged("qrc:/about.qml")
+                text: mnemonic(strings.str_ABOUT)
+                onTriggered: openDialog(aboutDialog)
             }
         }
     }
@@ -164,15 +348,12 @@ ApplicationWindow {
             Layout.preferredHeight: 28
             color: "#e4e4ee"
 
-            RowLayout {
+            CallColumns {
                 anchors.fill: parent
-                anchors.leftMargin: 12
-                anchors.rightMargin: 12
-                Text { Layout.preferredWidth: 150; font.bold: true; text: qsTranslate("MainWindow", "Name") }
-                Text { Layout.preferredWidth: 140; font.bold: true; text: qsTranslate("MainWindow", "Phone") }
-                Text { Layout.fillWidth: true; font.bold: true; text: qsTranslate("MainWindow", "Received") }
-                Text { Layout.preferredWidth: 90; font.bold: true; text: qsTranslate("MainWindow", "Waiting") }
-                Text { Layout.preferredWidth: 90; font.bold: true; text: qsTranslate("MainWindow", "Status") }
+                font.bold: true
+                texts: [qsTranslate("MainWindow", "Name"), qsTranslate("MainWindow", "Phone"),
+                        qsTranslate("MainWindow", "Received"), qsTranslate("MainWindow", "Waiting"),
+                        qsTranslate("MainWindow", "Status")]
             }
         }
 
@@ -214,6 +395,8 @@ ApplicationWindow {
                     moveTo(0)
                 else if (event.key === Qt.Key_End)
                     moveTo(count - 1)
+                else if (event.matches(StandardKey.Copy) && currentItem)
+                    clipboardHelper.copyText(currentItem.phone)
                 else
                     return
                 event.accepted = true
@@ -221,6 +404,7 @@ ApplicationWindow {
 
             delegate: Rectangle {
                 objectName: "callRow_" + model.callID
+                readonly property string phone: model.phone
                 width: callList.width
                 height: 36
                 color: ListView.isCurrentItem ? "#c9d8f5"
@@ -236,34 +420,12 @@ ApplicationWindow {
                         callList.take(index)
                     }
                 }
-                RowLayout {
+                CallColumns {
                     anchors.fill: parent
-                    anchors.leftMargin: 12
-                    anchors.rightMargin: 12
-                    Text { Layout.preferredWidth: 150; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.name }
-                    Text {
-                        Layout.preferredWidth: 140
-                        elide: Text.ElideRight
-                        textFormat: Text.PlainText
-                        color: "#1a4fb5"
-                        font.underline: phoneArea.containsMouse
-                        text: model.phone
-
-                        MouseArea {
-                            id: phoneArea
-                            anchors.fill: parent
-                            hoverEnabled: true
-                            cursorShape: Qt.PointingHandCursor
-                            onClicked: GUI.launchURL("tel:" + model.phone)
-                        }
-                    }
-                    Text { Layout.fillWidth: true; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.cr_date }
-                    Text {
-                        Layout.preferredWidth: 90
-                        elide: Text.ElideRight
-                        text: waitingText(model.minutesWaited)
-                    }
-                    Text { Layout.preferredWidth: 90; elide: Text.ElideRight; textFormat: Text.PlainText; text: model.status }
+                    texts: [model.name, model.phone, model.cr_date, waitingText(model.minutesWaited),
+                            statusText(model.status)]
+                    dialable: true
+                    onPhoneClicked: GUI.launchURL("tel:" + model.phone)
                 }
             }
 

@@ -10,6 +10,7 @@ QtObject {
     readonly property color rowBackground: "#ffffff"
     readonly property color rowAlternateBackground: "#f5f5fa"
     readonly property color rowHoverBackground: "#dde6f7"
+    readonly property color rowCurrentBackground: "#c9d8f5"
 
     readonly property color text: "black"
     readonly property color wrongValueText: "red"

@@ -9,7 +9,7 @@ VORLAN_PACKAGES=(
     qttranslations5-l10n fonts-dejavu-core
     xvfb xauth x11-utils openbox trayer xdotool imagemagick librsvg2-bin libxcb1-dev
     dbus-daemon dbus-bin dunst tesseract-ocr tesseract-ocr-eng
-    libglib2.0-bin xfce4-panel xfconf weston qtwayland5
+    libglib2.0-bin xfce4-panel xfconf xfce4-notifyd weston qtwayland5
     php-cli php-sqlite3 php-pgsql php-mysql curl zlib1g-dev
     postgresql mariadb-server-core mariadb-client-core
     clang-14 libclang-rt-14-dev

@@ -116,6 +116,46 @@
         <source>Write the result</source>
         <translation>Записать результат</translation>
     </message>
+    <message>
+        <source>About Vorlan</source>
+        <translation>О программе Vorlan</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Operator ID</source>
+        <translation>Идентификатор оператора</translation>
+    </message>
+    <message>
+        <source>Site</source>
+        <translation>Сайт</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Версия</translation>
+    </message>
+    <message>
+        <source>Vorlan: call-back requests of your site</source>
+        <translation>Vorlan: заявки на обратный звонок с вашего сайта</translation>
+    </message>
+    <message>
+        <source>Workplace</source>
+        <translation>Рабочее место</translation>
+    </message>
+    <message>
+        <source>Workplace name</source>
+        <translation>Название рабочего места</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>новая</translation>
+    </message>
+    <message>
+        <source>processing</source>
+        <translation>в работе</translation>
+    </message>
 </context>
 <context>
     <name>OperatorID</name>

@@ -70,6 +70,7 @@ void showFirstWindow(QQmlApplicationEngine& engine) {
 int main(int argc, char* argv[]) {
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(VORLAN_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral(VORLAN_APP_ID));
 

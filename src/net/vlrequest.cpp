@@ -15,6 +15,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <limits>
+
 namespace {
 
 const int defaultTransferTimeoutMs = 30000;
@@ -44,6 +46,19 @@ QString textUpToNul(const QByteArray& bytes) {
 
 QString seconds(int milliseconds) {
     return QString::number(milliseconds / 1000.0);
+}
+
+// Each manager starts a round of Qt's network-configuration polling, whose ten-second timer
+// then wakes the process once after every request. Requests never choose a configuration, so
+// that timer is made as long as a timer can be (unless the environment already chose one).
+std::unique_ptr<QNetworkAccessManager> newManager() {
+    static const bool quiet = [] {
+        const char* const interval = "QT_BEARER_POLL_TIMEOUT";
+        return qEnvironmentVariableIsSet(interval) ||
+               qputenv(interval, QByteArray::number(std::numeric_limits<int>::max()));
+    }();
+    Q_UNUSED(quiet)
+    return std::make_unique<QNetworkAccessManager>();
 }
 
 QString mebibytes(qint64 bytes) {
@@ -85,6 +100,7 @@ QString formSafe(QString text) {
     return text.replace(QLatin1Char('%'), QLatin1String("%25"))
         .replace(QLatin1Char('+'), QLatin1String("%2B"));
 }
+
 // Asks for the encodings Qt asks for, but leaves the unpacking to ReplyInflater. A caller's own
 // Accept-Encoding keeps the body as it came, as it does with Qt.
 QNetworkRequest unpackingHere(QNetworkRequest request) {
@@ -99,7 +115,7 @@ QNetworkRequest unpackingHere(QNetworkRequest request) {
 VLRequest::VLRequest(QNetworkProxy* proxy)
     : url(std::make_unique<QUrl>())
     , query(std::make_unique<QUrlQuery>())
-    , manager(std::make_unique<QNetworkAccessManager>())
+    , manager(newManager())
     , loop(new QEventLoop(this))
     , maximumReplySize(defaultMaximumReplySize) {
     // Redirects are followed by exec() and download() themselves, under their own rules.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A registered workplace: the main window and the tray icon come up, a tray click hides and
-# shows the window, closing it leaves the program in the tray, and its quit command ends
-# the program with status 0.
+# shows the window, closing it leaves the program in the tray, the Help dialogs open and close
+# from the keyboard, and its quit command ends the program with status 0.
 set -u
 E2E_NAME=tray_and_quit
 source "$(dirname "$0")/session.sh"
@@ -27,9 +27,15 @@ kill -0 "$APP_PID" 2>/dev/null || fail "closing the main window ended the progra
 tray_click
 window=$(window_wait '^Vorlan$' 5) || fail "the tray icon did not bring the window back"
 menu_choose "$window" 150 34
-identity=$(window_wait '^Operator ID$' 5) || fail "Help > Workplace... showed no workplace identity"
+identity=$(window_wait '^Workplace$' 5) || fail "Help > Workplace... showed no workplace dialog"
 shot workplace-identity
-window_close "$identity" '^Operator ID$' || fail "the workplace identity dialog did not close"
+xdotool windowactivate --sync "$identity" key Escape
+window_gone '^Workplace$' 5 || fail "Esc did not close the workplace dialog"
+menu_choose "$window" 150 58
+about=$(window_wait '^About Vorlan$' 5) || fail "Help > About... showed no about dialog"
+shot about
+xdotool windowactivate --sync "$about" key Return
+window_gone '^About Vorlan$' 5 || fail "the about dialog's button did not close it"
 
 app_quit "$window" || fail "Quit application did not end the program"
 app_wait_exit 10 || fail "Quit application did not end the program"

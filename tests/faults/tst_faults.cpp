@@ -98,6 +98,14 @@ QByteArray gzipBomb(int mebibytes) {
     return bomb;
 }
 
+// Since Linux 4.0 the peak can be reset to the current resident size.
+void resetPeakMemory() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) {
+        clear.write("5");
+    }
+}
+
 qint64 peakMemoryKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
     status.open(QIODevice::ReadOnly);
@@ -170,13 +178,18 @@ void TestFaults::transportFault_keepsListThenRecovers() {
         QTimer::singleShot(300, site.get(), &TestHttpServer::closeConnections);
         QTimer::singleShot(600, site.get(), &TestHttpServer::closeConnections);
     }
+    resetPeakMemory();
+    const qint64 memoryBefore = peakMemoryKiB();
     gui->getDataFromServer();
+    const qint64 memoryGrowth = peakMemoryKiB() - memoryBefore;
 
     QVERIFY(servedWhileWaiting);
     QCOMPARE(log(), QStringList());
     QCOMPARE(inside().calls().keys(), (QStringList{"1", "2"}));
     QVERIFY(boxes.boxes.isEmpty());
-    QVERIFY2(peakMemoryKiB() < 512 * 1024, qPrintable(QString::number(peakMemoryKiB())));
+    // A bomb unpacked whole takes gigabytes; stopped at the limit, well under 384 MiB even in
+    // the sanitizer build.
+    QVERIFY2(memoryGrowth < 384 * 1024, qPrintable(QString::number(memoryGrowth)));
 
     site->route(
         "/vorlan/get.php",
@@ -516,16 +529,19 @@ Item {
     }
 })";
     site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"1"},{"id":"2"},{"id":"3"}])"));
-    site->enqueue("/vorlan/get.php", Response::json("[]"));
+    site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"1"},{"id":"2"},{"id":"4"}])"));
     gui = std::make_unique<GUI>();
     gui->documentEngine().rootContext()->setContextProperty(
         QStringLiteral("testSettings"), QVariantMap{{QStringLiteral("server"), site->baseUrl()}});
     gui->documentEngine().loadData(document, QUrl());
     gui->init();
 
-    QVERIFY(inside().calls().isEmpty());
+    // The nested poll's redraw (1, 2, 4) runs inside the first row; the outer walk then goes on
+    // with the table as it was when it started.
+    QCOMPARE(inside().calls().keys(), (QStringList{"1", "2", "4"}));
     const QVariant appended = gui->documentEngine().rootObjects().value(0)->property("appended");
-    QCOMPARE(appended.value<QJSValue>().toVariant().toStringList(), (QStringList{"1", "2", "3"}));
+    QCOMPARE(appended.value<QJSValue>().toVariant().toStringList(),
+             (QStringList{"1", "1", "2", "4", "2", "3"}));
 }
 
 QTEST_MAIN(TestFaults)
