@@ -61,6 +61,8 @@ Window {
     }
 
     onClosing: keepDraft()
+    // A main window may destroy the dialog without closing it, to open another.
+    Component.onDestruction: keepDraft()
 
     Timer {
         id: draftTimer

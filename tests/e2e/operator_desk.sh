@@ -94,6 +94,16 @@ tooltip_text() {
     read_screen "600x140+$((x + w / 2 - 450))+$((y + h / 2))" "$1"
     xdotool mousemove 500 400
 }
+# Hovers until the tooltip reads as the pattern says; a busy machine shows it late.
+tooltip_wait() {
+    local text
+    for _ in 1 2 3 4; do
+        text=$(tooltip_text "$2")
+        grep -qiE "$1" <<<"$text" && return 0
+    done
+    echo "tooltip read: $text" >&2
+    return 1
+}
 # How red the tray icon is: the mean of red minus blue over its box, in percent.
 tray_redness() {
     local x y w h
@@ -139,7 +149,7 @@ shot 2-request-announced
 pending_red=$(tray_redness)
 [ "$pending_red" -gt $((idle_red + 20)) ] \
     || fail "the tray icon did not change with a pending request ($idle_red -> $pending_red)"
-tooltip_text 3-tooltip-pending | grep -qi 'pending requests: 1' \
+tooltip_wait 'pending requests: 1' 3-tooltip-pending \
     || fail "the tooltip did not count the pending request"
 
 get_data
@@ -167,7 +177,7 @@ window_gone '^Conversation$' 5 || fail "Esc did not close the conversation dialo
 site_stop
 get_data
 status_wait 'unreachable' 5-site-down || fail "the status line did not say the site is unreachable"
-tooltip_text 6-tooltip-down | grep -qi 'unreachable' || fail "the tooltip did not say the site is unreachable"
+tooltip_wait 'unreachable' 6-tooltip-down || fail "the tooltip did not say the site is unreachable"
 # The row sits below the banner of the call in conversation.
 window_geometry "$main"
 click_at $((WIN_X + 80)) $((WIN_Y + 108))
