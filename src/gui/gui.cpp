@@ -20,6 +20,8 @@
 
 namespace {
 constexpr int pollInterval = 60000;
+// How long the desktop may take to say whether it has a program for tel: addresses.
+constexpr int dialQueryMs = 3000;
 const QString callIdKey = QStringLiteral("callID");
 // What a document may hand to the desktop: calls, mail and web pages, never local files or shares.
 const QStringList launchableSchemes{QStringLiteral("tel"),  QStringLiteral("callto"),
@@ -262,4 +264,15 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
     }
     QProcess::startDetached(programPath, {});
     QCoreApplication::exit(0);
+}
+
+bool GUI::dial(QString phone) {
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                             QStringLiteral("x-scheme-handler/tel")});
+    if (!query.waitForFinished(dialQueryMs) || query.readAllStandardOutput().trimmed().isEmpty()) {
+        return false;
+    }
+    launchURL(QStringLiteral("tel:") + phone);
+    return true;
 }
