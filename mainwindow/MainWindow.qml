@@ -119,10 +119,12 @@ ApplicationWindow {
         Repeater {
             model: 5
             Text {
-                readonly property var widths: [[90, 150], [120, 140], [40, 160], [60, 80], [60, 90]]
+                // Minimum and widest width of each column; the date takes what is left.
+                readonly property var widths: [[90, 150], [120, 140], [40, 40], [60, 80], [60, 90]]
                 Layout.minimumWidth: widths[index][0]
                 Layout.preferredWidth: widths[index][1]
-                Layout.fillWidth: index === 2
+                Layout.maximumWidth: index === 2 ? Number.POSITIVE_INFINITY : widths[index][1]
+                Layout.fillWidth: true
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
                 font: columns.font
@@ -268,6 +270,16 @@ ApplicationWindow {
         }
     }
 
+    // Without a program for tel: addresses the number is copied instead, and the window says so.
+    function dial(phone) {
+        if (GUI.dial(phone))
+            return
+        clipboardHelper.copyText(phone)
+        dialNote.text = qsTranslate("MainWindow", "No program for calls is set up on this computer; the number %1 was copied.").arg(phone)
+        dialNoteBox.visible = true
+        dialNoteTimer.restart()
+    }
+
     function statusText(status) {
         if (status === "new")
             return qsTranslate("MainWindow", "new")
@@ -326,7 +338,10 @@ ApplicationWindow {
             Text {
                 anchors.left: parent.left
                 anchors.leftMargin: 12
+                anchors.right: resumeButton.left
+                anchors.rightMargin: 12
                 anchors.verticalCenter: parent.verticalCenter
+                elide: Text.ElideRight
                 textFormat: Text.PlainText
                 text: conversationCall
                       ? qsTranslate("MainWindow", "In conversation: %1, %2")
@@ -334,6 +349,7 @@ ApplicationWindow {
                       : ""
             }
             Button {
+                id: resumeButton
                 objectName: "resumeButton"
                 anchors.right: parent.right
                 anchors.rightMargin: 12
@@ -425,7 +441,31 @@ ApplicationWindow {
                     texts: [model.name, model.phone, model.cr_date, waitingText(model.minutesWaited),
                             statusText(model.status)]
                     dialable: true
-                    onPhoneClicked: GUI.launchURL("tel:" + model.phone)
+                    onPhoneClicked: dial(model.phone)
+                }
+            }
+
+            Rectangle {
+                id: dialNoteBox
+                objectName: "dialNoteBox"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                height: dialNote.implicitHeight + 12
+                visible: false
+                color: "#fff4d6"
+                Text {
+                    id: dialNote
+                    objectName: "dialNote"
+                    anchors.fill: parent
+                    anchors.margins: 6
+                    wrapMode: Text.Wrap
+                    textFormat: Text.PlainText
+                }
+                Timer {
+                    id: dialNoteTimer
+                    interval: 8000
+                    onTriggered: dialNoteBox.visible = false
                 }
             }
 
