@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A working stretch at the operator's desk against the reference site, with a real notification
 # daemon on a session bus of its own: started in the tray, a new request is announced once
-# (notification, tray icon, tooltip), its notification's action takes the call, a draft result survives the dialog and a
-# restart, the site going down and coming back shows in the status line, the tooltip and a
+# (notification, tray icon, tooltip), its notification's action takes the call, a draft result
+# survives the dialog and a restart, the site going down and coming back shows in the status line, the tooltip and a
 # take, and Ctrl+Enter sends the draft, which the site stores exactly.
 set -u
 E2E_NAME=operator_desk
@@ -28,37 +28,18 @@ site_restart() {
     return 1
 }
 
-# A session bus without service activation, so the notification service is exactly the daemon
+# The session bus has no service activation, so the notification service is exactly the daemon
 # started here; dbus-monitor records every notification sent on it.
-cat >"$scratch/bus.conf" <<'EOF'
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-{ read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --config-file="$scratch/bus.conf" \
-    --fork --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS
-SESSION_PIDS+=("$bus_pid")
+source "$(dirname "$0")/desktop_session.sh"
+bus_start
 dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$scratch/notify.log" 2>&1 &
-SESSION_PIDS+=($!)
+DESKTOP_PIDS+=($!)
 dunst >"$scratch/dunst.log" 2>&1 &
 dunst_pid=$!
-SESSION_PIDS+=("$dunst_pid")
-for _ in $(seq 1 50); do
-    dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
-        /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
-        >/dev/null 2>&1 && break
-    sleep 0.1
-done
+DESKTOP_PIDS+=("$dunst_pid")
+until_true 5 dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
+    /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
+    >/dev/null 2>&1 || fail "dunst did not take the notification service"
 notifications() { grep -c 'member=Notify' "$scratch/notify.log"; }
 
 # The text of a screen area, read back from a screenshot (enlarged, so small type reads well).
