@@ -2,8 +2,8 @@
 # A working stretch at the operator's desk against the reference site, with a real notification
 # daemon on a session bus of its own: started in the tray, a new request is announced once
 # (notification, tray icon, tooltip), its notification's action takes the call, a draft result
-# survives the dialog and a restart, the site going down and coming back shows in the status line, the tooltip and a
-# take, and Ctrl+Enter sends the draft, which the site stores exactly.
+# survives the dialog and a restart, the site going down and coming back shows in the status
+# line, the tooltip and a take, and Ctrl+Enter sends the draft, which the site stores exactly.
 set -u
 E2E_NAME=operator_desk
 source "$(dirname "$0")/session.sh"
