@@ -8,6 +8,8 @@ set(gen ${PROJECT_BINARY_DIR}/packaging)
 
 file(READ ${pkg}/${VORLAN_APP_ID}.desktop VORLAN_DESKTOP_ENTRY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${pkg}/${VORLAN_APP_ID}.desktop)
+# Started at login, the client goes straight to the tray: the entry passes its one option.
+string(REPLACE "\nExec=vorlan\n" "\nExec=vorlan --tray\n" VORLAN_DESKTOP_ENTRY "${VORLAN_DESKTOP_ENTRY}")
 configure_file(${pkg}/autostart.desktop.in ${gen}/autostart/${VORLAN_APP_ID}.desktop @ONLY)
 configure_file(${pkg}/${VORLAN_APP_ID}.metainfo.xml ${gen}/${VORLAN_APP_ID}.metainfo.xml @ONLY)
 configure_file(${pkg}/vorlan.1 ${gen}/vorlan.1 @ONLY)

@@ -479,17 +479,49 @@ ApplicationWindow {
             }
         }
 
+        // The status line: the site's state (when the list was last brought up to date, or
+        // since when and why the site fails), what became of the last take, and a hint.
         Rectangle {
+            id: statusLine
+            objectName: "statusLine"
             Layout.fillWidth: true
             Layout.preferredHeight: 24
-            color: "#eeeef5"
-            Text {
-                anchors.left: parent.left
+            color: alarming ? "#f7e0de" : "#eeeef5"
+            readonly property bool hasSiteStatus: typeof siteStatus !== "undefined" && siteStatus !== null
+            readonly property bool siteFailing: hasSiteStatus && siteStatus.failing && !siteStatus.busy
+            readonly property bool alarming: siteFailing || (hasSiteStatus && siteStatus.notice !== "")
+            readonly property string stateText: {
+                if (!hasSiteStatus)
+                    return ""
+                return siteStatus.notice !== "" ? siteStatus.notice + "  " + siteStatus.summary
+                                                : siteStatus.summary
+            }
+
+            RowLayout {
+                anchors.fill: parent
                 anchors.leftMargin: 12
-                anchors.verticalCenter: parent.verticalCenter
-                color: "#555566"
-                font.pixelSize: 11
-                text: qsTranslate("MainWindow", "Click a request to take it; click a number to dial it.")
+                anchors.rightMargin: 12
+                spacing: 12
+                Text {
+                    objectName: "siteStatusText"
+                    Layout.fillWidth: statusLine.stateText !== ""
+                    visible: statusLine.stateText !== ""
+                    elide: Text.ElideRight
+                    textFormat: Text.PlainText
+                    color: statusLine.alarming ? "#a01010" : "#333344"
+                    font.pixelSize: 11
+                    text: statusLine.stateText
+                }
+                // Room goes to what went wrong.
+                Text {
+                    visible: !statusLine.alarming
+                    Layout.fillWidth: statusLine.stateText === ""
+                    horizontalAlignment: statusLine.stateText === "" ? Text.AlignLeft : Text.AlignRight
+                    elide: Text.ElideRight
+                    color: "#555566"
+                    font.pixelSize: 11
+                    text: qsTranslate("MainWindow", "Click a request to take it; click a number to dial it.")
+                }
             }
         }
     }

@@ -18,20 +18,72 @@ Window {
     modality: Qt.ApplicationModal
     color: "#eeeef5"
 
+    // The call whose result is typed here, and whether drafts can be kept for it.
+    property string callID: ""
+    readonly property bool keepsDrafts: typeof drafts !== "undefined" && drafts !== null
+    property bool sending: false
+    property bool sent: false
+    // Why the site did not take the result, as the controller tells it; empty: no reason known.
+    property string failureNotice: ""
+
     function fillDialog(par) {
         nameCaller.text = par.name
         phoneCaller.text = par.phone
+        callID = par.callID !== undefined ? par.callID : ""
+        if (keepsDrafts && resultText.text === "")
+            resultText.text = drafts.text(callID)
+    }
+
+    function keepDraft() {
+        draftTimer.stop()
+        if (keepsDrafts && !sent)
+            drafts.keep(callID, resultText.text)
     }
 
     // The typed result is kept until the site confirms it, so an unconfirmed close never loses it.
+    // The send waits for the site while events go on: a second click or a held key must not
+    // send it again.
     function sendResult() {
-        if (resultText.text.length <= 3)
+        if (sending || resultText.text.length <= 3)
             return
+        keepDraft()
         notAcceptedNotice.visible = false
-        if (GUI.closeConversationSendResult(resultText.text))
+        sending = true
+        sent = GUI.closeConversationSendResult(resultText.text)
+        sending = false
+        if (sent) {
             conversationDialog.close()
-        else
-            notAcceptedNotice.visible = true
+            return
+        }
+        failureNotice = typeof siteStatus !== "undefined" && siteStatus !== null
+                ? siteStatus.notice : ""
+        notAcceptedNotice.visible = true
+    }
+
+    onClosing: keepDraft()
+    // A main window may destroy the dialog without closing it, to open another.
+    Component.onDestruction: keepDraft()
+
+    Timer {
+        id: draftTimer
+        interval: 400
+        onTriggered: conversationDialog.keepDraft()
+    }
+
+    Shortcut {
+        sequence: "Ctrl+Return"
+        autoRepeat: false
+        onActivated: conversationDialog.sendResult()
+    }
+    Shortcut {
+        sequence: "Ctrl+Enter"
+        autoRepeat: false
+        onActivated: conversationDialog.sendResult()
+    }
+    Shortcut {
+        sequence: "Esc"
+        autoRepeat: false
+        onActivated: conversationDialog.close()
     }
 
     Item {
@@ -103,7 +155,11 @@ Window {
                 width: 360
                 height: 140
                 focus: true
-                onTextChanged: notAcceptedNotice.visible = false
+                readOnly: conversationDialog.sending
+                onTextChanged: {
+                    notAcceptedNotice.visible = false
+                    draftTimer.restart()
+                }
             }
         }
 
@@ -119,7 +175,9 @@ Window {
             color: "#b00000"
             font.pixelSize: 11
             wrapMode: Text.WordWrap
-            text: qsTr("The site did not accept the result. You can send it again.")
+            textFormat: Text.PlainText
+            text: conversationDialog.failureNotice !== "" ? conversationDialog.failureNotice
+                  : qsTr("The site did not accept the result. You can send it again.")
         }
 
         Row {
@@ -134,6 +192,7 @@ Window {
                 id: closeButton
                 objectName: "closeButton"
                 text: qsTr("Close conversation")
+                enabled: !conversationDialog.sending
                 onClicked: conversationDialog.sendResult()
             }
         }

@@ -4,46 +4,10 @@
 
 require __DIR__ . '/lib/bootstrap.php';
 
-function h(string $text): string
-{
-    return htmlspecialchars($text, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
-}
+const REQUESTS_PER_ADDRESS = 5;
+const REQUEST_WINDOW_SECONDS = 600;
+const STYLE = <<<'CSS'
 
-function postedText(string $name): string
-{
-    $value = $_POST[$name] ?? '';
-    return is_string($value) ? $value : '';
-}
-
-$request = null;
-$failed = false;
-if (($_SERVER['REQUEST_METHOD'] ?? 'GET') === 'POST') {
-    $request = new CallRequest(postedText('name'), postedText('phone'));
-    if ($request->isValid()) {
-        try {
-            (new CallStore(Database::connection()))->add($request);
-            header('Location: ?sent=1', true, 303);
-            exit;
-        } catch (Throwable $error) {
-            error_log('vorlan: internal error: ' . $error);
-            http_response_code(500);
-            $failed = true;
-        }
-    }
-}
-$sent = ($_GET['sent'] ?? null) === '1' && $request === null;
-$errors = $request?->errors ?? [];
-$name = $request === null ? '' : postedText('name');
-$phone = $request === null ? '' : postedText('phone');
-header('Content-Type: text/html; charset=utf-8');
-?>
-<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<title>Request a call back</title>
-<style>
     body { font-family: system-ui, sans-serif; background: #f4f6f8; color: #1d2733; margin: 0; }
     main { max-width: 26rem; margin: 3rem auto; padding: 2rem; background: #fff;
            border-radius: 8px; box-shadow: 0 1px 4px rgba(0, 0, 0, .12); }
@@ -58,7 +22,89 @@ header('Content-Type: text/html; charset=utf-8');
     .failure { background: #ffebee; color: #b71c1c; }
     button { margin-top: 1.5rem; padding: .6rem 1.4rem; font-size: 1rem; border: 0;
              border-radius: 4px; background: #1565c0; color: #fff; cursor: pointer; }
-</style>
+
+CSS;
+
+function h(string $text): string
+{
+    return htmlspecialchars($text, ENT_QUOTES | ENT_SUBSTITUTE, 'UTF-8');
+}
+
+function postedText(string $name): string
+{
+    $value = $_POST[$name] ?? '';
+    return is_string($value) ? $value : '';
+}
+
+// host[:port] of an Origin or Referer address, lower-case; null when it names none.
+function authorityOf(string $address): ?string
+{
+    $parts = parse_url($address);
+    if (!is_array($parts) || !isset($parts['host'])) {
+        return null;
+    }
+    return strtolower($parts['host'] . (isset($parts['port']) ? ':' . $parts['port'] : ''));
+}
+
+// A post that names another site as its origin was made by that site's page, not by a visitor
+// here. A browser that sends neither header is let through.
+function isCrossSite(): bool
+{
+    $from = $_SERVER['HTTP_ORIGIN'] ?? $_SERVER['HTTP_REFERER'] ?? null;
+    if (!is_string($from)) {
+        return false;
+    }
+    return authorityOf($from) !== strtolower((string) ($_SERVER['HTTP_HOST'] ?? ''));
+}
+
+$request = null;
+$failure = null;
+if (($_SERVER['REQUEST_METHOD'] ?? 'GET') === 'POST') {
+    $request = new CallRequest(postedText('name'), postedText('phone'));
+    if (isCrossSite()) {
+        http_response_code(403);
+        $failure = 'This form can only be sent from its own page on this site.';
+    } elseif ($request->isValid()) {
+        try {
+            $db = Database::connection();
+            $throttle = new Throttle($db, 'visitor', REQUESTS_PER_ADDRESS, REQUEST_WINDOW_SECONDS);
+            $address = Throttle::clientAddress();
+            if ($throttle->isExceeded($address)) {
+                http_response_code(429);
+                header('Retry-After: ' . REQUEST_WINDOW_SECONDS);
+                $failure = 'You have left several requests already. Please try again in '
+                    . $throttle->windowMinutes() . ' minutes.';
+            } else {
+                (new CallStore($db))->add($request);
+                $throttle->record($address);
+                header('Location: ?sent=1', true, 303);
+                exit;
+            }
+        } catch (Throwable $error) {
+            error_log('vorlan: internal error: ' . $error);
+            http_response_code(500);
+            $failure = 'Sorry, your request could not be saved. Please try again later.';
+        }
+    }
+}
+$sent = ($_GET['sent'] ?? null) === '1' && $request === null;
+$errors = $request?->errors ?? [];
+$name = $request === null ? '' : postedText('name');
+$phone = $request === null ? '' : postedText('phone');
+header('Content-Type: text/html; charset=utf-8');
+header("Content-Security-Policy: default-src 'none'; style-src 'sha256-"
+    . base64_encode(hash('sha256', STYLE, true)) . "'; form-action 'self'; base-uri 'none'; frame-ancestors 'none'");
+header('X-Frame-Options: DENY');
+header('X-Content-Type-Options: nosniff');
+header('Referrer-Policy: same-origin');
+?>
+<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
+<title>Request a call back</title>
+<style><?= STYLE ?></style>
 </head>
 <body>
 <main>
@@ -67,8 +113,8 @@ header('Content-Type: text/html; charset=utf-8');
 <p class="notice thanks" role="status">Thank you! Your request has been received; an operator will call you back soon.</p>
 <p><a href="?">Leave another request</a></p>
 <?php else: ?>
-<?php if ($failed): ?>
-<p class="notice failure" role="alert">Sorry, your request could not be saved. Please try again later.</p>
+<?php if ($failure !== null): ?>
+<p class="notice failure" role="alert"><?= h($failure) ?></p>
 <?php endif; ?>
 <p>Leave your name and phone number, and we will call you back.</p>
 <form method="post" action="" novalidate>

@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>CallNotifier</name>
+    <message>
+        <source>New call-back request</source>
+        <translation>Новая заявка на обратный звонок</translation>
+    </message>
+    <message>
+        <source>Take the call</source>
+        <translation>Взять звонок</translation>
+    </message>
+    <message>
+        <source>New call-back requests: %1</source>
+        <translation>Новых заявок на обратный звонок: %1</translation>
+    </message>
+    <message>
+        <source>Show the requests</source>
+        <translation>Показать заявки</translation>
+    </message>
+</context>
+<context>
     <name>ConversationDialog</name>
     <message>
         <source>Close conversation</source>
@@ -170,6 +189,108 @@
     <message>
         <source>The registration could not be saved to %1</source>
         <translation>Не удалось сохранить регистрацию в %1</translation>
+    </message>
+    <message>
+        <source>The site address must begin with http:// or https://, for example http://www.example.com</source>
+        <translation>Адрес сайта должен начинаться с http:// или https://, например http://www.example.com</translation>
+    </message>
+    <message>
+        <source>Type the site address without &quot;/vorlan/&quot; at its end: the program adds it itself.</source>
+        <translation>Введите адрес сайта без &quot;/vorlan/&quot; в конце: программа добавляет его сама.</translation>
+    </message>
+    <message>
+        <source>Unsent result</source>
+        <translation>Неотправленный результат</translation>
+    </message>
+    <message>
+        <source>A conversation holds a result that the site has not confirmed yet. It is kept and comes back when the conversation is opened again. Quit anyway?</source>
+        <translation>В звонке есть результат, который сайт ещё не подтвердил. Он сохранён и вернётся, когда звонок будет открыт снова. Всё равно выйти?</translation>
+    </message>
+    <message>
+        <source>The site said: %1</source>
+        <translation>Ответ сайта: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SiteStatus</name>
+    <message>
+        <source>Getting data from the site…</source>
+        <translation>Получение данных с сайта…</translation>
+    </message>
+    <message>
+        <source>The site refuses the list since %1: %2</source>
+        <translation>Сайт отказывает в списке заявок с %1: %2</translation>
+    </message>
+    <message>
+        <source>Site unreachable since %1: %2</source>
+        <translation>Сайт недоступен с %1: %2</translation>
+    </message>
+    <message>
+        <source>Up to date at %1</source>
+        <translation>Обновлено в %1</translation>
+    </message>
+    <message>
+        <source>Could not reach the site to take the request (%1). Try again.</source>
+        <translation>Не удалось связаться с сайтом, чтобы взять заявку (%1). Попробуйте ещё раз.</translation>
+    </message>
+    <message>
+        <source>Could not reach the site (%1). Try again.</source>
+        <translation>Не удалось связаться с сайтом (%1). Попробуйте ещё раз.</translation>
+    </message>
+    <message>
+        <source>The site did not hand over the request: %1</source>
+        <translation>Сайт не передал заявку: %1</translation>
+    </message>
+    <message>
+        <source>The site refused the result: %1</source>
+        <translation>Сайт не принял результат: %1</translation>
+    </message>
+    <message>
+        <source>no reason given</source>
+        <translation>причина не указана</translation>
+    </message>
+    <message>
+        <source>timed out</source>
+        <translation>истекло время ожидания</translation>
+    </message>
+    <message>
+        <source>HTTP status %1</source>
+        <translation>HTTP-статус %1</translation>
+    </message>
+    <message>
+        <source>no connection (%1)</source>
+        <translation>нет соединения (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>TrayPresenter</name>
+    <message>
+        <source>Show</source>
+        <translation>Показать</translation>
+    </message>
+    <message>
+        <source>Get data now</source>
+        <translation>Получить данные сейчас</translation>
+    </message>
+    <message>
+        <source>Announce new requests</source>
+        <translation>Сообщать о новых заявках</translation>
+    </message>
+    <message>
+        <source>Play a sound for new requests</source>
+        <translation>Звук при новых заявках</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Hide</source>
+        <translation>Скрыть</translation>
+    </message>
+    <message>
+        <source>Pending requests: %1</source>
+        <translation>Ожидающих заявок: %1</translation>
     </message>
 </context>
 <context>

@@ -15,9 +15,12 @@ final class CallStore
 
     public function add(CallRequest $request): int
     {
-        $insert = $this->db->prepare('INSERT INTO calls (create_date, name, phone) VALUES (?, ?, ?)');
+        $sql = 'INSERT INTO calls (create_date, name, phone) VALUES (?, ?, ?)';
+        // PostgreSQL's lastInsertId() needs the sequence's name; RETURNING does not.
+        $returning = Database::driver($this->db) === 'pgsql';
+        $insert = $this->db->prepare($returning ? "$sql RETURNING id" : $sql);
         $insert->execute([self::now(), $request->name, $request->phone]);
-        return (int) $this->db->lastInsertId();
+        return (int) ($returning ? $insert->fetchColumn() : $this->db->lastInsertId());
     }
 
     // The calls an operator sees: every new one, and those this operator is processing.
@@ -29,10 +32,7 @@ final class CallStore
              ORDER BY id"
         );
         $select->execute([$operator]);
-        return array_map(static function (array $row): array {
-            $row['id'] = (string) $row['id'];
-            return $row;
-        }, $select->fetchAll());
+        return $select->fetchAll();
     }
 
     public function find(string $id): ?array
@@ -43,11 +43,7 @@ final class CallStore
         $select = $this->db->prepare('SELECT * FROM calls WHERE id = ?');
         $select->execute([(int) $id]);
         $row = $select->fetch();
-        if ($row === false) {
-            return null;
-        }
-        $row['id'] = (string) $row['id'];
-        return $row;
+        return $row === false ? null : $row;
     }
 
     // Taking a call this operator already holds succeeds again, so a repeated click is harmless.
@@ -73,16 +69,19 @@ final class CallStore
             "UPDATE calls SET status = 'closed', comment = :comment, closed_date = :closed
              WHERE id = :id AND status = 'processing' AND operator_id = :operator"
         );
+        // A close resent after a lost reply finds the call closed just as it asked.
         $this->change($update, $id, [
             'operator' => $operator,
             'comment' => $comment,
             'closed' => self::now(),
-        ], $operator);
+        ], $operator, static fn (array $call): bool => $call['status'] === 'closed'
+            && $call['operator_id'] === $operator && $call['comment'] === $comment);
     }
 
     // The guarded update does the work atomically; only when it changes nothing is the call
-    // read again, to tell the operator why.
-    private function change(PDOStatement $update, string $id, array $values, string $operator): void
+    // read again, to tell the operator why, unless $alreadyDone finds the change made before.
+    private function change(PDOStatement $update, string $id, array $values, string $operator,
+        ?callable $alreadyDone = null): void
     {
         if (self::isWellFormedId($id)) {
             $update->execute($values + ['id' => (int) $id]);
@@ -93,6 +92,9 @@ final class CallStore
         $call = $this->find($id);
         if ($call === null) {
             throw new Refusal('There is no call with this id', Refusal::UNKNOWN_CALL);
+        }
+        if ($alreadyDone !== null && $alreadyDone($call)) {
+            return;
         }
         if ($call['status'] === 'closed') {
             throw new Refusal('This call is already closed', Refusal::CALL_CLOSED);

@@ -8,19 +8,44 @@ if (realpath((string) ($_SERVER['SCRIPT_FILENAME'] ?? '')) === __FILE__) {
 // Settings come from the environment so that tests and deployments need no edited files.
 final class Config
 {
-    // Development default only: a real site sets VORLAN_SITE_PASSWORD before first use.
-    public const DEFAULT_SITE_PASSWORD = 'vorlan';
-
+    // Beside the site's folder, not in it: whatever a web server serves from the site, the
+    // database is not among it.
     public static function databasePath(): string
     {
-        $path = getenv('VORLAN_DB');
-        return is_string($path) && $path !== '' ? $path : dirname(__DIR__) . '/data/vorlan.sqlite';
+        return self::text('VORLAN_DB') ?? dirname(__DIR__, 2) . '/vorlan-data/vorlan.sqlite';
+    }
+
+    // A PDO data source name; null means SQLite at databasePath().
+    public static function dsn(): ?string
+    {
+        return self::text('VORLAN_DSN');
+    }
+
+    public static function databaseUser(): ?string
+    {
+        return self::text('VORLAN_DB_USER');
+    }
+
+    public static function databasePassword(): ?string
+    {
+        return self::text('VORLAN_DB_PASSWORD');
+    }
+
+    // Keeps each PHP process's connection to a database server open between requests.
+    public static function persistentConnection(): bool
+    {
+        return self::text('VORLAN_DB_PERSISTENT') === '1';
     }
 
     // Null when the owner has not chosen a password through the environment.
     public static function sitePassword(): ?string
     {
-        $password = getenv('VORLAN_SITE_PASSWORD');
-        return is_string($password) && $password !== '' ? $password : null;
+        return self::text('VORLAN_SITE_PASSWORD');
+    }
+
+    private static function text(string $name): ?string
+    {
+        $value = getenv($name);
+        return is_string($value) && $value !== '' ? $value : null;
     }
 }

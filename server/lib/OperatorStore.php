@@ -34,9 +34,7 @@ final class OperatorStore
             throw new Refusal('The workplace description must be one line of at most ' . self::MAX_NAME
                 . ' characters', Refusal::BAD_REQUEST);
         }
-        $insert = $this->db->prepare('INSERT OR IGNORE INTO operators (id, name, registered) VALUES (?, ?, ?)');
-        $insert->execute([$id, $name, date('Y-m-d H:i:s')]);
-        if ($insert->rowCount() === 0) {
+        if (!Database::insertNew($this->db, 'operators', ['id' => $id, 'name' => $name, 'registered' => date('Y-m-d H:i:s')])) {
             throw new Refusal('This operator id is already registered', Refusal::ALREADY_REGISTERED);
         }
     }

@@ -17,5 +17,7 @@ final class Refusal extends RuntimeException
     public const WRONG_PASSWORD = 7;
     public const MALFORMED_OPERATOR_ID = 8;
     public const ALREADY_REGISTERED = 9;
+    public const NO_PASSWORD = 10;
+    public const LOCKED_OUT = 11;
     public const INTERNAL_ERROR = 99;
 }

@@ -13,10 +13,14 @@ final class Text
         return preg_match('//u', $text) === 1;
     }
 
-    // One-line fields (names, phones) carry no control characters at all.
+    // One-line fields (names, phones) carry no control characters at all, and none of the
+    // invisible format characters (bidirectional overrides and isolates, zero-width spaces,
+    // line separators) that make a text read other than it is. The zero-width joiners stay:
+    // some scripts need them to write names.
     public static function isSingleLine(string $text): bool
     {
-        return self::isUtf8($text) && preg_match('/[\x00-\x1F\x7F]/', $text) === 0;
+        return self::isUtf8($text)
+            && preg_match('/[\x00-\x1F\x7F\p{Cc}\p{Zl}\p{Zp}]|(?![\x{200C}\x{200D}])\p{Cf}/u', $text) === 0;
     }
 
     // Multi-line fields keep their line breaks and tabs, but no other control characters.

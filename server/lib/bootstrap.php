@@ -9,6 +9,7 @@ if (realpath((string) ($_SERVER['SCRIPT_FILENAME'] ?? '')) === __FILE__) {
 // A warning printed into a reply would break the client's JSON, so nothing is shown:
 // problems go to the server's log, and warnings become exceptions the callers answer.
 ini_set('display_errors', '0');
+header_remove('X-Powered-By');
 ini_set('log_errors', '1');
 error_reporting(E_ALL);
 set_error_handler(static function (int $severity, string $message, string $file, int $line): bool {
@@ -25,5 +26,6 @@ require_once __DIR__ . '/Text.php';
 require_once __DIR__ . '/CallRequest.php';
 require_once __DIR__ . '/CallStore.php';
 require_once __DIR__ . '/OperatorStore.php';
+require_once __DIR__ . '/Throttle.php';
 require_once __DIR__ . '/SitePassword.php';
 require_once __DIR__ . '/Api.php';

@@ -8,9 +8,7 @@ Api::run(static function (): string {
     $id = Api::requiredField('opID');
     $name = Api::requiredField('opName');
     $db = Database::connection();
-    if (!(new SitePassword($db))->verify($password)) {
-        throw new Refusal('Wrong site password', Refusal::WRONG_PASSWORD);
-    }
+    (new SitePassword($db))->check($password);
     (new OperatorStore($db))->register($id, $name);
     return 'The workplace is registered';
 });

@@ -1,9 +1,12 @@
 #include "gui/gui.h"
 
+#include "gui/callnotifier.h"
 #include "gui/localonlynetwork.h"
 #include "gui/messageboxes.h"
+#include "gui/traypresenter.h"
 #include "net/qstdout.h"
 #include "net/siteapi.h"
+#include "storage/deskpreferences.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
 
@@ -11,9 +14,11 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QIcon>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
 #include <QQmlContext>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
 #include <QUuid>
@@ -25,6 +30,28 @@ constexpr int pollInterval = 60000;
 // How long the desktop may take to say whether it has a program for tel: addresses.
 constexpr int dialQueryMs = 3000;
 const QString callIdKey = QStringLiteral("callID");
+
+QString draftsDirectory() {
+    return XHelper().homeDir() + QStringLiteral("/drafts");
+}
+
+// What is wrong with a typed site address before anything is sent to it; empty if nothing.
+QString siteAddressProblem(const QString& address) {
+    const QUrl url(address, QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        url.host().isEmpty()) {
+        return QObject::tr("The site address must begin with http:// or https://, for example "
+                           "http://www.example.com");
+    }
+    if (url.path().endsWith(QLatin1String("/vorlan/")) ||
+        url.path().endsWith(QLatin1String("/vorlan"))) {
+        return QObject::tr("Type the site address without \"/vorlan/\" at its end: the "
+                           "program adds it itself.");
+    }
+    return QString();
+}
+
 // What a document may hand to the desktop: calls, mail and web pages, never local files or shares.
 const QStringList launchableSchemes{QStringLiteral("tel"),  QStringLiteral("callto"),
                                     QStringLiteral("sip"),  QStringLiteral("mailto"),
@@ -32,10 +59,12 @@ const QStringList launchableSchemes{QStringLiteral("tel"),  QStringLiteral("call
 } // namespace
 
 GUI::GUI()
-    : QQuickItem(nullptr) {
+    : QQuickItem(nullptr)
+    , drafts(draftsDirectory()) {
     LocalOnlyNetwork::install(engine);
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
     publishCallModel();
+    publishDeskObjects();
 }
 
 void GUI::publishCallModel() {
@@ -47,6 +76,8 @@ void GUI::publishCallModel() {
 GUI::~GUI() {
     // The documents go before the call model they are bound to.
     qDeleteAll(engine.rootObjects());
+    tray.reset();
+    notifier.reset();
     delete trayIcon;
     delete pollTimer;
 }
@@ -67,6 +98,7 @@ void GUI::init() {
     refreshWaitsWithPollTimer();
 
     showTrayIcon();
+    setUpDesk();
     getDataFromServer();
 }
 
@@ -112,6 +144,9 @@ void GUI::raiseWindow() {
 }
 
 void GUI::exitProgramm() {
+    if (!confirmQuit()) {
+        return;
+    }
     QCoreApplication::exit(0);
 }
 
@@ -127,13 +162,15 @@ void GUI::launchURL(QString url) {
 }
 
 void GUI::getDataFromServer() {
-    const SiteApi::Reply reply = SiteApi::post(
-        serverUrl, QStringLiteral("get.php"),
-        {{QStringLiteral("type"), QStringLiteral("2")}, {QStringLiteral("operator"), operatorID}});
+    const SiteApi::Reply reply =
+        askSite(QStringLiteral("get.php"), {{QStringLiteral("type"), QStringLiteral("2")},
+                                            {QStringLiteral("operator"), operatorID}});
     if (!reply.ok) {
+        siteStatus.exchangeFailed(reply);
         return;
     }
     if (SiteApi::isEnvelope(reply.text)) {
+        siteStatus.listRefused(SiteApi::description(reply.text));
         showServerError(SiteApi::description(reply.text));
         return;
     }
@@ -142,6 +179,7 @@ void GUI::getDataFromServer() {
     if (!calls.isEmpty()) {
         raiseWindow();
     }
+    noteListReceived();
 }
 
 void GUI::showServerError(const QString& description) {
@@ -188,18 +226,25 @@ void GUI::rebuildList() {
 }
 
 void GUI::startConversation(QString id) {
+    if (takeUnderWay) {
+        return;
+    }
+    const QScopedValueRollback<bool> underWay(takeUnderWay, true);
+    siteStatus.actionStarted();
     const QJsonObject asTaken = recordFor(id);
     const SiteApi::Reply reply =
-        SiteApi::post(serverUrl, QStringLiteral("set.php"),
-                      {{QStringLiteral("action"), QStringLiteral("process")},
-                       {QStringLiteral("operator"), operatorID},
-                       {QStringLiteral("id"), id}});
+        askSite(QStringLiteral("set.php"), {{QStringLiteral("action"), QStringLiteral("process")},
+                                            {QStringLiteral("operator"), operatorID},
+                                            {QStringLiteral("id"), id}});
     if (!reply.ok) {
+        siteStatus.actionUnreachable(SiteStatus::Action::Take, reply);
         return;
     }
     if (SiteApi::resultText(reply.text) == QLatin1String("0")) {
         takenCall = asTaken;
         closeConversation(id);
+    } else {
+        siteStatus.actionRefused(SiteStatus::Action::Take, SiteApi::description(reply.text));
     }
     getDataFromServer();
 }
@@ -221,17 +266,26 @@ void GUI::closeConversation(QString id) {
 }
 
 bool GUI::closeConversationSendResult(QString result) {
+    if (closeUnderWay) {
+        return false;
+    }
+    const QScopedValueRollback<bool> underWay(closeUnderWay, true);
+    siteStatus.actionStarted();
     const QString id = currentCallID;
-    const SiteApi::Reply reply = SiteApi::post(serverUrl, QStringLiteral("set.php"),
-                                               {{QStringLiteral("action"), QStringLiteral("close")},
-                                                {QStringLiteral("operator"), operatorID},
-                                                {QStringLiteral("id"), id},
-                                                {QStringLiteral("comment"), result}});
+    const SiteApi::Reply reply =
+        askSite(QStringLiteral("set.php"), {{QStringLiteral("action"), QStringLiteral("close")},
+                                            {QStringLiteral("operator"), operatorID},
+                                            {QStringLiteral("id"), id},
+                                            {QStringLiteral("comment"), result}});
     if (!reply.ok) {
+        siteStatus.actionUnreachable(SiteStatus::Action::Close, reply);
         return false;
     }
     const bool confirmed = SiteApi::resultNumber(reply.text) == 0;
-    if (confirmed) {
+    if (!confirmed) {
+        siteStatus.actionRefused(SiteStatus::Action::Close, SiteApi::description(reply.text));
+    } else {
+        drafts.remove(id);
         calls.remove(id);
         // Another call may have been taken while the site answered; that one stays current.
         if (currentCallID == id) {
@@ -244,6 +298,11 @@ bool GUI::closeConversationSendResult(QString result) {
 }
 
 void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
+    const QString problem = siteAddressProblem(url);
+    if (!problem.isEmpty()) {
+        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"), problem);
+        return;
+    }
     const QString newOperatorID = QUuid::createUuid().toString(QUuid::WithBraces);
     const SiteApi::Reply reply = SiteApi::post(url, QStringLiteral("reg.php"),
                                                {{QStringLiteral("pass"), pass},
@@ -254,8 +313,7 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
         return;
     }
     if (SiteApi::resultText(reply.text) != QLatin1String("0")) {
-        MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"),
-                           QObject::tr("Error occured when registering operator workplace"));
+        showRegistrationRefusal(SiteApi::description(reply.text));
         return;
     }
     XHelper helper;
@@ -269,6 +327,121 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
     }
     QProcess::startDetached(programPath, {});
     QCoreApplication::exit(0);
+}
+
+void GUI::publishDeskObjects() {
+    engine.rootContext()->setContextProperty(QStringLiteral("siteStatus"), &siteStatus);
+    engine.rootContext()->setContextProperty(QStringLiteral("drafts"), &drafts);
+}
+
+void GUI::setUpDesk() {
+    XHelper helper;
+    const DeskPreferences preferences = DeskPreferences::load(helper);
+    tray = std::make_unique<TrayPresenter>(trayIcon, [this] { return windowShown(); });
+    tray->setAnnouncements(preferences.notify, preferences.sound);
+    connect(tray.get(), &TrayPresenter::showHideChosen, this,
+            [this] { trayIconActivated(QSystemTrayIcon::Trigger); });
+    connect(tray.get(), &TrayPresenter::getDataChosen, this, &GUI::getDataFromServer);
+    connect(tray.get(), &TrayPresenter::quitChosen, this, &GUI::exitProgramm);
+    connect(tray.get(), &TrayPresenter::announcementsChosen, this, &GUI::chooseAnnouncements);
+    notifier = std::make_unique<CallNotifier>(trayIcon);
+    notifier->setEnabled(preferences.notify);
+    notifier->setSound(preferences.sound);
+    connect(notifier.get(), &CallNotifier::callChosen, this, &GUI::callChosen);
+    connect(&siteStatus, &SiteStatus::changed, this, &GUI::presentTray);
+    if (startInTray && QSystemTrayIcon::isSystemTrayAvailable()) {
+        QVariant result;
+        invokeDocument(rootObject, "hideWindow", result);
+    }
+}
+
+SiteApi::Reply GUI::askSite(const QString& script, const SiteApi::Fields& fields) {
+    siteStatus.requestStarted();
+    const SiteApi::Reply reply = SiteApi::post(serverUrl, script, fields);
+    siteStatus.requestEnded();
+    return reply;
+}
+
+void GUI::noteListReceived() {
+    // Both lists are in key order: one walk beside the other finds the new calls.
+    QList<QJsonObject> fresh;
+    QStringList listed;
+    listed.reserve(calls.size());
+    auto previous = announcedCalls.cbegin();
+    for (auto call = calls.cbegin(); call != calls.cend(); ++call) {
+        while (previous != announcedCalls.cend() && *previous < call.key()) {
+            ++previous;
+        }
+        if (previous == announcedCalls.cend() || *previous != call.key()) {
+            fresh << call.value();
+        }
+        listed << call.key();
+    }
+    announcedCalls.swap(listed);
+    siteStatus.listReceived(calls.size());
+    if (notifier) {
+        notifier->announce(fresh);
+    }
+}
+
+void GUI::presentTray() {
+    if (tray) {
+        tray->present(serverUrl, calls.size(), siteStatus);
+    }
+}
+
+bool GUI::windowShown() {
+    QVariant result;
+    invokeDocument(rootObject, "isVisible", result);
+    return result.toBool();
+}
+
+void GUI::callChosen(const QString& id) {
+    raiseWindow();
+    if (!id.isEmpty()) {
+        startConversation(id);
+    }
+}
+
+void GUI::chooseAnnouncements(bool notify, bool sound) {
+    notifier->setEnabled(notify);
+    notifier->setSound(sound);
+    XHelper helper;
+    if (!DeskPreferences{notify, sound}.store(helper)) {
+        qStdOut() << "The announcement settings could not be saved to " << helper.confPath()
+                  << Qt::endl;
+    }
+}
+
+bool GUI::holdsUnsentResult() const {
+    if (drafts.has(currentCallID)) {
+        return true;
+    }
+    for (auto call = calls.cbegin(); call != calls.cend(); ++call) {
+        if (drafts.has(call.key())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool GUI::confirmQuit() {
+    if (!holdsUnsentResult()) {
+        return true;
+    }
+    return QMessageBox::question(
+               nullptr, QObject::tr("Unsent result"),
+               QObject::tr("A conversation holds a result that the site has not confirmed yet. "
+                           "It is kept and comes back when the conversation is opened again. "
+                           "Quit anyway?"),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void GUI::showRegistrationRefusal(const QString& description) {
+    MessageBoxes::show(QMessageBox::Critical, QObject::tr("Critical"),
+                       QObject::tr("Error occured when registering operator workplace"),
+                       description.isEmpty() ? QString()
+                                             : QObject::tr("The site said: %1").arg(description));
 }
 
 bool GUI::dial(QString phone) {

@@ -2,15 +2,22 @@
 
 #include "core/callmodel.h"
 #include "core/calltable.h"
+#include "core/sitestatus.h"
 #include "core/sortedcalls.h"
+#include "storage/draftstore.h"
 
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
+#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QVariant>
 
+#include <memory>
+
+class CallNotifier;
 class QTimer;
+class TrayPresenter;
 
 // The controller: the one object of ours that the QML documents see, as "GUI". It holds the
 // running client's state, polls the site, and drives the main-window document by name.
@@ -45,6 +52,9 @@ public:
     // program for such addresses.
     Q_INVOKABLE bool dial(QString phone);
 
+    // Keeps the main window hidden at start, in the tray (the autostart entry asks for it).
+    void setStartInTray(bool inTray) { startInTray = inTray; }
+
 private:
     // Tests see private state only through this one seam (tests/support/controllerseam.h).
     friend class ControllerSeam;
@@ -58,6 +68,18 @@ private:
     void publishCallModel();
     void updateCallModel();
     void refreshWaitsWithPollTimer();
+
+    void publishDeskObjects();
+    void setUpDesk();
+    SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
+    void noteListReceived();
+    void presentTray();
+    bool windowShown();
+    void callChosen(const QString& id);
+    void chooseAnnouncements(bool notify, bool sound);
+    bool confirmQuit();
+    bool holdsUnsentResult() const;
+    static void showRegistrationRefusal(const QString& description);
 
     QQmlApplicationEngine engine;
     QObject* rootObject = nullptr;
@@ -76,4 +98,15 @@ private:
     // The call table for views, published to documents as "pendingCalls" in working order.
     CallModel callModel;
     SortedCalls pendingCalls{&callModel};
+
+    SiteStatus siteStatus;
+    DraftStore drafts;
+    std::unique_ptr<TrayPresenter> tray;
+    std::unique_ptr<CallNotifier> notifier;
+    // The calls the previous poll listed, in key order: only calls new since then are announced.
+    QStringList announcedCalls;
+    // A take or a close waits for the site in a nested loop; a second click must not resend it.
+    bool takeUnderWay = false;
+    bool closeUnderWay = false;
+    bool startInTray = false;
 };

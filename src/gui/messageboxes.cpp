@@ -1,13 +1,22 @@
 #include "gui/messageboxes.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QObject>
 
 namespace MessageBoxes {
 
-void show(QMessageBox::Icon icon, const QString& title, const QString& text) {
+void show(QMessageBox::Icon icon, const QString& title, const QString& text,
+          const QString& informative) {
     QMessageBox box(icon, title, text, QMessageBox::Ok, nullptr);
     box.setTextFormat(Qt::PlainText);
+    if (!informative.isEmpty()) {
+        box.setInformativeText(informative);
+        // Qt gives the informative label no format of its own; it would read markup.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+            label->setTextFormat(Qt::PlainText);
+        }
+    }
     box.button(QMessageBox::Ok)->setText(QObject::tr("OK"));
     box.exec();
 }

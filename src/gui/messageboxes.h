@@ -5,9 +5,11 @@
 class QString;
 
 // The program's own message boxes: modal, without a parent, the text shown as plain text (it
-// may come from the site), and one OK button in the operator's language.
+// may come from the site), and one OK button in the operator's language. An informative text,
+// if given, stands under the text, plain too.
 namespace MessageBoxes {
 
-void show(QMessageBox::Icon icon, const QString& title, const QString& text);
+void show(QMessageBox::Icon icon, const QString& title, const QString& text,
+          const QString& informative = QString());
 
 } // namespace MessageBoxes

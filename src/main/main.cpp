@@ -94,6 +94,8 @@ int main(int argc, char* argv[]) {
 
     GUI* gui = new GUI();
     gui->setProgramPath(QString::fromLocal8Bit(argv[0]));
+    // The program's one option of its own: the autostart entry starts it in the tray.
+    gui->setStartInTray(QCoreApplication::arguments().contains(QStringLiteral("--tray")));
 
     // As ssh does with its own files: a registration others could have planted is not read.
     const QString confDistrust = helper.distrust(helper.confPath());

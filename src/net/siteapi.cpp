@@ -24,6 +24,8 @@ Reply post(const QString& siteAddress, const QString& script, const Fields& fiel
         reply.text = replyText(request->replyText);
     } else {
         reply.errorString = request->replyErrorString;
+        reply.error = request->replyErrorCode();
+        reply.httpStatus = request->replyHttpStatus();
         request->printReplyError();
     }
     return reply;

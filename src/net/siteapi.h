@@ -14,6 +14,8 @@ struct Reply {
     bool ok = false;
     QString errorString;
     QString text;
+    int error = 0;      // QNetworkReply::NetworkError of a failed exchange
+    int httpStatus = 0; // the site's HTTP status, 0 when none came
 };
 
 // Posts `fields` (then "apiVer" = "1") to `siteAddress` + "/vorlan/" + `script` and waits.

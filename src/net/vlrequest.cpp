@@ -100,6 +100,7 @@ QString formSafe(QString text) {
     return text.replace(QLatin1Char('%'), QLatin1String("%25"))
         .replace(QLatin1Char('+'), QLatin1String("%2B"));
 }
+
 // Asks for the encodings Qt asks for, but leaves the unpacking to ReplyInflater. A caller's own
 // Accept-Encoding keeps the body as it came, as it does with Qt.
 QNetworkRequest unpackingHere(QNetworkRequest request) {
@@ -274,6 +275,7 @@ void VLRequest::requestFinished(QNetworkReply* reply) {
     received.clear();
     replyError = reply->error();
     replyErrorString = withoutSecrets(reply->errorString(), reply->url());
+    httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // The last piece may pass the limit after the reply has finished, too late to abort it.
     if (replyError == QNetworkReply::OperationCanceledError || abort == Abort::TooLarge ||
         abort == Abort::Undecodable) {
@@ -499,6 +501,7 @@ void VLRequest::recordAbort(const QNetworkReply* reply) {
 }
 
 void VLRequest::fail(int error, const QString& text) {
+    httpStatus = 0;
     replyError = error;
     replyErrorString = text;
 }

@@ -56,6 +56,9 @@ public:
     bool replyOK();
     QByteArray readReplyText();
     void printReplyError();
+    // What went wrong, for telling the operator: Qt's network error and the HTTP status (0: none).
+    int replyErrorCode() const { return replyError; }
+    int replyHttpStatus() const { return httpStatus; }
 
     void VLsetCookieJar(QNetworkCookieJar* jar);
     QJsonObject cookieToJSON();
@@ -108,4 +111,5 @@ private:
     std::unique_ptr<ReplyInflater> inflater;
     // The host the exchange was addressed to; redirects may not leave it.
     QString exchangeHost;
+    int httpStatus = 0;
 };

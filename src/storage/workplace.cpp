@@ -1,33 +1,24 @@
 #include "storage/workplace.h"
 
+#include "storage/conffile.h"
 #include "storage/xhelper.h"
-
-#include <QFileInfo>
-#include <QJsonDocument>
 
 namespace {
 const QString serverKey = QStringLiteral("server");
 const QString operatorKey = QStringLiteral("operatorID");
 const QString nameKey = QStringLiteral("workplace");
-
-QJsonObject parseConf(const QString& text, bool* ok) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    *ok = error.error == QJsonParseError::NoError && document.isObject();
-    return document.object();
-}
 } // namespace
 
 Workplace Workplace::load(XHelper& helper) {
     Workplace workplace;
-    const QString text = helper.readConf();
+    bool readable = false;
+    const QJsonObject conf = ConfFile::read(helper, &readable);
     // An untrusted file counts as missing; start-up says why.
-    if (!QFileInfo::exists(helper.confPath()) || !helper.distrust(helper.confPath()).isEmpty()) {
+    if (!helper.distrust(helper.confPath()).isEmpty()) {
         return workplace;
     }
-    bool ok = false;
-    workplace.conf = parseConf(text, &ok);
-    workplace.confUnreadable = !ok;
+    workplace.conf = conf;
+    workplace.confUnreadable = !readable;
     return workplace;
 }
 
@@ -58,10 +49,7 @@ QVariantMap Workplace::contextObject() const {
 
 bool Workplace::store(XHelper& helper, const QString& server, const QString& operatorID,
                       const QString& name) {
-    bool ok = false;
-    QJsonObject conf = parseConf(helper.readConf(), &ok);
-    conf.insert(serverKey, server);
-    conf.insert(operatorKey, operatorID);
-    conf.insert(nameKey, name);
-    return helper.writeConf(conf);
+    // A successful registration replaces a file that held none.
+    return ConfFile::update(
+        helper, {{serverKey, server}, {operatorKey, operatorID}, {nameKey, name}}, true);
 }

@@ -1,6 +1,7 @@
 # What desktops beyond the plain X session of session.sh offer: a session bus, a status-notifier
 # host (the tray of KDE Plasma, GNOME's AppIndicator extension and the XFCE panel) and a Wayland
-# compositor. Meant to be sourced after session.sh and session_start.
+# compositor. Meant to be sourced after session.sh, session_start and (if the run has a site)
+# site_session_start: it takes over their clean-up.
 #
 #   until_true <s> <command...> waits up to <s> seconds for the command to succeed
 #   app_gone                   whether APP_PID has ended (a program that is no child too)
@@ -12,18 +13,20 @@
 #   panel_box                  sets PANEL_X PANEL_Y PANEL_W PANEL_H of the panel
 #   panel_wider_than <w>       whether the panel is now wider than <w> pixels
 #   panel_click                a plain left click on the middle of the panel, on its one item
+#   notifier_start             xfce4-notifyd, the desktop's notification service, on the X display
+#   notification_wait [s]      waits until a notification shows; sets WIN_X WIN_Y WIN_W WIN_H
 #   weston_start               weston without XWayland on the X display, which lends it a
 #                              keyboard and a pointer; exports WAYLAND_DISPLAY
 #   wl_app_start <home>        app_start as a Wayland client only (no DISPLAY)
 #   wl_windows                 "pid title" of each top-level window weston shows
 #   wl_window_wait <regex> [s] waits until a top-level window's title matches; echoes its pid
 #   wl_window_gone <regex> [s] waits until no top-level window's title matches
-#   wl_window_origin <regex>  sets WL_X WL_Y, the window's content in X coordinates
+#   wl_window_origin <regex>   sets WL_X WL_Y WL_W WL_H, the window's content in X coordinates
 #   wl_menu_choose <regex> <dx> <dy>  menu_choose for a Wayland window
 #   wl_key <keys...>           key presses into the focused Wayland window
 #   wl_type <text>             types into the focused Wayland window
 #   wl_shot <name>             a screenshot of weston's output into $SHOT_DIR/<name>.png
-#   desktop_stop               ends what these started, then what session_start started
+#   desktop_stop               ends what these started, the site, and what session_start started
 
 DESKTOP_PIDS=()
 DESKTOP_DIR=$(mktemp -d)
@@ -34,6 +37,7 @@ desktop_stop() {
     [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
     for ((i = ${#DESKTOP_PIDS[@]} - 1; i >= 0; i--)); do kill "${DESKTOP_PIDS[i]}" 2>/dev/null; done
     DESKTOP_PIDS=()
+    declare -F site_stop >/dev/null && site_stop
     session_stop
     rm -rf "$DESKTOP_DIR"
 }
@@ -156,7 +160,34 @@ panel_wider_than() {
 
 panel_click() {
     panel_box
+    # A pointer that is already there makes a synchronous move wait for motion that never comes.
+    xdotool mousemove $((PANEL_X + PANEL_W + 100)) $((PANEL_Y + PANEL_H + 100))
     click_at $((PANEL_X + PANEL_W / 2)) $((PANEL_Y + PANEL_H / 2))
+}
+
+notifier_start() {
+    local notifyd
+    notifyd=$(ls /usr/lib/*/xfce4/notifyd/xfce4-notifyd 2>/dev/null | head -n 1)
+    [ -x "$notifyd" ] || fail "xfce4-notifyd is not installed"
+    "$notifyd" >/dev/null 2>&1 &
+    DESKTOP_PIDS+=($!)
+    until_true 10 bus_name_owned org.freedesktop.Notifications \
+        || fail "xfce4-notifyd did not take the notification service"
+}
+
+# The daemon's popups; the 10x10 one is its hidden leader window.
+notification_id() {
+    xwininfo -root -tree | awk '/"xfce4-notifyd": \("xfce4-notifyd" "Xfce4-notifyd"\)/ &&
+        $(NF-1) !~ /^10x10/ { print $1; exit }'
+}
+
+notification_shown() { [ -n "$(notification_id)" ]; }
+
+notification_wait() {
+    until_true "${1:-15}" notification_shown || return 1
+    # The popup fades in where it will stay.
+    sleep 0.5
+    window_geometry "$(notification_id)"
 }
 
 weston_start() {
@@ -215,17 +246,17 @@ wl_window_absent() { ! wl_window_shown "$1"; }
 
 wl_window_gone() { until_true "${2:-15}" wl_window_absent "$1"; }
 
-# The window's content in X coordinates of the display weston runs on: Qt draws the window's
-# own decoration on Wayland, a 3-pixel border and a 30-pixel title bar.
+# The window's content in X coordinates of the display weston runs on, and its size: Qt draws
+# the window's own decoration on Wayland, a 3-pixel border and a 30-pixel title bar.
 wl_window_origin() {
-    local x y
-    read -r x y < <(weston-debug scene-graph 2>/dev/null | awk -v title="$1" '
+    local x1 y1 x2 y2
+    read -r x1 y1 x2 y2 < <(weston-debug scene-graph 2>/dev/null | awk -v title="$1" '
         /role xdg_toplevel/ { match($0, /top-level window .* of /);
             inwin = substr($0, RSTART + 18, RLENGTH - 23) ~ title; next }
-        inwin && /position:/ { gsub(/[(),]/, " "); print $2, $3; exit }')
-    [ -n "$x" ] || fail "no Wayland window matches $1"
+        inwin && /position:/ { gsub(/[(),]/, " "); print $2, $3, $5, $6; exit }')
+    [ -n "$x1" ] || fail "no Wayland window matches $1"
     window_geometry "$WESTON_WINDOW"
-    WL_X=$((WIN_X + x + 3)) WL_Y=$((WIN_Y + y + 30))
+    WL_X=$((WIN_X + x1 + 3)) WL_Y=$((WIN_Y + y1 + 30)) WL_W=$((x2 - x1 - 6)) WL_H=$((y2 - y1 - 33))
 }
 
 # As menu_choose does on X: the menu bar's menu at <dx>, then the item at <dy>.

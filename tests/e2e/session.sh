@@ -58,18 +58,27 @@ session_start() {
     [ -s "$display_file" ] || { echo "no X display could be started" >&2; exit 1; }
     export DISPLAY=":$(head -n 1 "$display_file")"
     rm -f "$display_file"
-    openbox >/dev/null 2>&1 &
+    # A machine shared with other builds can take seconds to start either of them.
+    openbox >"$SHOT_DIR/openbox.log" 2>&1 &
     SESSION_PIDS+=($!)
-    selection_wait WM_S0 || { echo "openbox did not take over the display" >&2; exit 1; }
+    selection_wait WM_S0 60 || session_helper_failed $! "openbox did not take over the display"
     if [ "${1:-}" != --no-tray ]; then
         trayer --edge top --align right --widthtype request --height 32 \
-            --SetDockType true --transparent false >/dev/null 2>&1 &
+            --SetDockType true --transparent false >"$SHOT_DIR/trayer.log" 2>&1 &
         SESSION_PIDS+=($!)
         # A program started before trayer owns the tray selection finds no tray.
-        selection_wait _NET_SYSTEM_TRAY_S0 || { echo "trayer did not take the tray" >&2; exit 1; }
+        selection_wait _NET_SYSTEM_TRAY_S0 60 || session_helper_failed $! "trayer did not take the tray"
     fi
     export QT_QUICK_BACKEND=software XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
     trap session_stop EXIT
+}
+
+session_helper_failed() {
+    local state=ended
+    kill -0 "$1" 2>/dev/null && state="still running"
+    echo "$2 (it is $state); what openbox and trayer wrote:" >&2
+    cat "$SHOT_DIR"/openbox.log "$SHOT_DIR"/trayer.log 2>/dev/null >&2
+    exit 1
 }
 
 session_stop() {
@@ -188,7 +197,9 @@ click_at() {
     local now
     now=$(($(date +%s%N) / 1000000))
     [ $((now - LAST_CLICK_MS)) -lt 500 ] && sleep "$(printf '0.%03d' $((500 - (now - LAST_CLICK_MS))))"
-    xdotool mousemove --sync "$1" "$2" click 1
+    # The server takes the move before the click; --sync would wait forever when the pointer
+    # is already there.
+    xdotool mousemove "$1" "$2" click 1
     LAST_CLICK_MS=$(($(date +%s%N) / 1000000))
 }
 

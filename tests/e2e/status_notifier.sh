@@ -14,9 +14,7 @@ sni_host_start
 panel_box
 empty_width=$PANEL_W
 
-home=$(mktemp -d)
-write_registration "$home" "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000005}"
-app_start "$home"
+app_start_registered "http://127.0.0.1:9" "{1c0ffee0-0000-4000-8000-000000000005}"
 window=$(window_wait '^Vorlan$') || fail "the main window did not appear"
 sni_wait 1 || fail "the program registered no status-notifier item"
 item=$(sni_items)

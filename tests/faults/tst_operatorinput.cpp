@@ -17,6 +17,8 @@ private slots:
     void unwritableHome_starts_data();
     void unwritableHome_starts();
     void brokenMainWindowDocument_startsAndKeepsFile();
+    void untrustedHome_plantedDocumentNotRun_data();
+    void untrustedHome_plantedDocumentNotRun();
 
 private:
     // Runs the program with that home for a few seconds; false if it ended by itself.
@@ -141,6 +143,40 @@ void TestOperatorInput::brokenMainWindowDocument_startsAndKeepsFile() {
     // Without a document the site address stays empty, and the polls say so.
     QVERIFY2(output.contains("Protocol \"\" is unknown"), output.constData());
     QCOMPARE(digest(document), before);
+}
+
+void TestOperatorInput::untrustedHome_plantedDocumentNotRun_data() {
+    QTest::addColumn<bool>("link");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("a link to a directory anyone may write")
+        << true << QByteArray(".vorlan is a symbolic link");
+    QTest::newRow("a directory anyone may write")
+        << false << QByteArray(".vorlan is writable by group or others");
+}
+
+// A planted registration and main-window document (here one that ends the program at once)
+// are not read: the program says why in one line and shows the registration form instead.
+void TestOperatorInput::untrustedHome_plantedDocumentNotRun() {
+    QFETCH(bool, link);
+    QFETCH(QByteArray, reason);
+    QTemporaryDir home;
+    QTemporaryDir shared;
+    const QString dir = link ? shared.path() : home.filePath(QStringLiteral(".vorlan"));
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY(QFile::setPermissions(dir, QFileDevice::Permissions(0x7777)));
+    if (link) {
+        QVERIFY(QFile::link(dir, home.filePath(QStringLiteral(".vorlan"))));
+    }
+    writeFile(dir + QStringLiteral("/vorlan.conf"),
+              R"({"server":"http://127.0.0.1:9","operatorID":"{op-1}","workplace":"Desk"})");
+    writeFile(dir + QStringLiteral("/MainWindow.qml"),
+              "import QtQuick 2.5\nItem {\n  function getServer() { return 'http://127.0.0.1:9' }\n"
+              "  Timer { interval: 0; running: true; onTriggered: GUI.exitProgramm() }\n}\n");
+
+    QByteArray output;
+    QVERIFY2(runFor(home.path(), runMs, &output), output.constData());
+    QCOMPARE(output.count('\n'), 1);
+    QVERIFY2(output.startsWith("Not reading ") && output.contains(reason), output.constData());
 }
 
 QTEST_GUILESS_MAIN(TestOperatorInput)

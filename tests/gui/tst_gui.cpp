@@ -61,6 +61,15 @@ private slots:
     void register_successStoresAndRestarts();
     void register_failuresShowCriticalAndStoreNothing_data();
     void register_failuresShowCriticalAndStoreNothing();
+    void register_addressProblemsSendNothing_data();
+    void register_addressProblemsSendNothing();
+    void register_refusalShowsSiteReason();
+
+    void desk_trayAndStatusFollowSite();
+    void desk_failureReasons_data();
+    void desk_failureReasons();
+    void desk_takeAndCloseSentOnceDuringWait();
+    void desk_draftKeptUntilSiteConfirms();
 
 private:
     void startWithCalls(const QByteArray& list);
@@ -118,7 +127,8 @@ void TestGui::init_tooltipShowsSiteAddress() {
     QFETCH(QVariant, server);
     QFETCH(QString, tooltip);
     start({{QStringLiteral("server"), server}});
-    QCOMPARE(inside().trayIcon()->toolTip(), tooltip);
+    // The site's state follows on lines of its own.
+    QCOMPARE(inside().trayIcon()->toolTip().section(QLatin1Char('\n'), 0, 0), tooltip);
 }
 
 void TestGui::documentWithoutContract_pollsAndRaisesWithoutEffect() {
@@ -138,7 +148,8 @@ void TestGui::documentWithoutContract_pollsAndRaisesWithoutEffect() {
     gui.reset();
     start({}, "this is not QML");
     QVERIFY(!inside().rootObject());
-    QCOMPARE(inside().trayIcon()->toolTip(), QStringLiteral("Vorlan - "));
+    QCOMPARE(inside().trayIcon()->toolTip().section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Vorlan - "));
     QVERIFY(inside().pollTimer()->isActive());
 }
 
@@ -625,6 +636,176 @@ void TestGui::register_failuresShowCriticalAndStoreNothing() {
         QCOMPARE(boxes.boxes.first().text, message);
     }
     QVERIFY(!QFile::exists(confPath()));
+}
+
+void TestGui::register_addressProblemsSendNothing_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("hint"); // a word the hint must hold
+    QTest::newRow("no scheme") << "www.example.com"
+                               << "http://";
+    QTest::newRow("host and port only") << "127.0.0.1:8080"
+                                        << "http://";
+    QTest::newRow("other scheme") << "ftp://example.com"
+                                  << "http://";
+    QTest::newRow("scheme only") << "http://"
+                                 << "http://";
+    QTest::newRow("ends in /vorlan/") << "http://example.com/vorlan/"
+                                      << "/vorlan/";
+    QTest::newRow("ends in /vorlan") << "https://example.com/shop/vorlan"
+                                     << "/vorlan/";
+}
+
+void TestGui::register_addressProblemsSendNothing() {
+    QFETCH(QString, address);
+    QFETCH(QString, hint);
+    MessageBoxWatcher boxes;
+    gui = std::make_unique<GUI>();
+    gui->registerWorkplace(QStringLiteral("Desk"), address, QStringLiteral("pw"));
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.first().title, QStringLiteral("Critical"));
+    QVERIFY2(boxes.boxes.first().text.contains(hint), qPrintable(boxes.boxes.first().text));
+    QCOMPARE(site->requestCount(), 0);
+    QVERIFY(!QFile::exists(confPath()));
+}
+
+void TestGui::register_refusalShowsSiteReason() {
+    MessageBoxWatcher boxes;
+    gui = std::make_unique<GUI>();
+    site->route("/vorlan/reg.php",
+                Response::json(R"({"result":"7","descr":"Wrong site password <b>x</b>"})"));
+    gui->registerWorkplace(QStringLiteral("Desk"), site->baseUrl(), QStringLiteral("pw"));
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes.first().text,
+             QStringLiteral("Error occured when registering operator workplace"));
+    QCOMPARE(boxes.boxes.first().informativeText,
+             QStringLiteral("The site said: Wrong site password <b>x</b>"));
+    QCOMPARE(boxes.boxes.first().informativeFormat, Qt::PlainText);
+}
+
+void TestGui::desk_trayAndStatusFollowSite() {
+    startWithCalls(R"([{"id":"1"},{"id":"2"}])");
+    const QString address = QStringLiteral("Vorlan - ") + site->baseUrl();
+    const auto iconIs = [this](const QString& resource) {
+        return inside().trayIcon()->icon().pixmap(32).toImage() ==
+               QIcon(resource).pixmap(32).toImage();
+    };
+    QCOMPARE(inside().trayIcon()->toolTip(), address + QStringLiteral("\nPending requests: 2"));
+    QVERIFY(iconIs(QStringLiteral(":/icon-yellow.png")));
+    QVERIFY(inside().siteStatus().upToDate());
+    QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Up to date at ")));
+
+    site->route("/vorlan/get.php", Response::text("down", 503));
+    gui->getDataFromServer();
+    const QDateTime since = inside().siteStatus().failingSince();
+    QVERIFY(since.isValid());
+    QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Site unreachable since ")));
+    QVERIFY(inside().siteStatus().summary().endsWith(QLatin1String(": HTTP status 503")));
+    QCOMPARE(inside().trayIcon()->toolTip(),
+             address + QStringLiteral("\nPending requests: 2\n") + inside().siteStatus().state());
+    // A later failure keeps the moment the trouble began.
+    QTest::qWait(20);
+    gui->getDataFromServer();
+    QCOMPARE(inside().siteStatus().failingSince(), since);
+
+    // Back, slowly: while the poll waits, the status line says a request is under way.
+    Response slow = Response::json("[]");
+    slow.delayMs = 300;
+    site->route("/vorlan/get.php", slow);
+    QString duringPoll;
+    QTimer::singleShot(100, gui.get(), [&] { duringPoll = inside().siteStatus().summary(); });
+    gui->getDataFromServer();
+    QCOMPARE(duringPoll, QStringLiteral("Getting data from the site…"));
+    QVERIFY(inside().siteStatus().upToDate());
+    QVERIFY(!inside().siteStatus().isFailing());
+    QCOMPARE(inside().trayIcon()->toolTip(), address);
+    QVERIFY(iconIs(QStringLiteral(":/icon.png")));
+}
+
+void TestGui::desk_failureReasons_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("siteGone");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("no connection")
+        << QByteArray() << 200 << true << "no connection (Connection refused)";
+    QTest::newRow("HTTP status") << QByteArray("x") << 502 << false << "HTTP status 502";
+    QTest::newRow("site's refusal")
+        << QByteArray(R"({"result":"2","descr":"This operator workplace is not registered"})")
+        << 200 << false << "This operator workplace is not registered";
+}
+
+void TestGui::desk_failureReasons() {
+    QFETCH(QByteArray, reply);
+    QFETCH(int, status);
+    QFETCH(bool, siteGone);
+    QFETCH(QString, failure);
+    MessageBoxWatcher boxes;
+    startWithCalls("[]");
+    site->route("/vorlan/get.php", Response::json(reply, status));
+    if (siteGone) {
+        site.reset();
+    }
+    gui->getDataFromServer();
+    QCOMPARE(inside().siteStatus().failure(), failure);
+    QVERIFY(inside().siteStatus().isFailing());
+    QVERIFY(!inside().siteStatus().busy());
+}
+
+void TestGui::desk_takeAndCloseSentOnceDuringWait() {
+    startWithCalls(R"([{"id":"5","name":"Ann"}])");
+    Response slow = Response::json(R"({"result":"0"})");
+    slow.delayMs = 300;
+    site->route("/vorlan/set.php", slow);
+    // A double click and a held key: the same operation again while the first waits.
+    QTimer::singleShot(50, gui.get(), [this] { gui->startConversation(QStringLiteral("5")); });
+    QTimer::singleShot(100, gui.get(), [this] { gui->startConversation(QStringLiteral("5")); });
+    gui->startConversation(QStringLiteral("5"));
+    QCOMPARE(requestsTo("/vorlan/set.php").size(), 1);
+    QCOMPARE(log().filter(QStringLiteral("showCloseConversationDialog")).size(), 1);
+
+    site->clearRequests();
+    bool repeated = true;
+    QTimer::singleShot(50, gui.get(),
+                       [this, &repeated] { repeated = gui->closeConversationSendResult("again"); });
+    QVERIFY(gui->closeConversationSendResult(QStringLiteral("Called back")));
+    QCOMPARE(requestsTo("/vorlan/set.php").size(), 1);
+    QVERIFY(!repeated);
+    QVERIFY(inside().currentCallID().isEmpty());
+    // Guards are per wait: the next take goes through.
+    site->clearRequests();
+    gui->startConversation(QStringLiteral("5"));
+    QCOMPARE(requestsTo("/vorlan/set.php").size(), 1);
+}
+
+void TestGui::desk_draftKeptUntilSiteConfirms() {
+    startWithCalls(R"([{"id":"5"}])");
+    gui->closeConversation(QStringLiteral("5"));
+    QVERIFY(inside().drafts().keep(QStringLiteral("5"), QStringLiteral("Called back.\nТест")));
+    const QString draft = inside().drafts().pathFor(QStringLiteral("5"));
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ReadOther | QFileDevice::WriteOther;
+    QCOMPARE(QFile::permissions(draft) & others, QFileDevice::Permissions());
+
+    const auto send = [this] {
+        return gui->closeConversationSendResult(QStringLiteral("text"));
+    };
+    site->route("/vorlan/set.php", Response::text("busy", 500));
+    QVERIFY(!send());
+    QCOMPARE(inside().siteStatus().notice(),
+             QStringLiteral("Could not reach the site (HTTP status 500). Try again."));
+    QVERIFY(QFile::exists(draft));
+
+    site->route("/vorlan/set.php",
+                Response::json(R"({"result":5,"descr":"This call is already closed"})"));
+    QVERIFY(!send());
+    QCOMPARE(inside().siteStatus().notice(),
+             QStringLiteral("The site refused the result: This call is already closed"));
+    QCOMPARE(inside().drafts().text(QStringLiteral("5")), QStringLiteral("Called back.\nТест"));
+
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    QVERIFY(send());
+    QVERIFY(!QFile::exists(draft));
+    QVERIFY(inside().siteStatus().notice().isEmpty());
 }
 
 QTEST_MAIN(TestGui)

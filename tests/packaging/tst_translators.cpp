@@ -1,5 +1,7 @@
+#include "core/sitestatus.h"
 #include "core/translators.h"
 #include "gui/gui.h"
+#include "gui/traypresenter.h"
 #include "testhttpserver.h"
 
 #include <QAbstractButton>
@@ -20,6 +22,7 @@ private slots:
     void standardButtonsFollowLocale_data();
     void standardButtonsFollowLocale();
     void serverErrorBoxIsRussian();
+    void siteStateIsRussian();
 };
 
 void TestTranslators::standardButtonsFollowLocale_data() {
@@ -87,6 +90,23 @@ void TestTranslators::serverErrorBoxIsRussian() {
     QCOMPARE(text, QStringLiteral("Сайт закрыт"));
     // Qt's own Russian leaves its button Latin; the program's boxes carry their own.
     QCOMPARE(okText, QStringLiteral("ОК"));
+}
+
+void TestTranslators::siteStateIsRussian() {
+    Translators translators;
+    translators.install(QLocale::system());
+    SiteStatus status;
+    SiteApi::Reply reply;
+    reply.httpStatus = 503;
+    status.actionUnreachable(SiteStatus::Action::Close, reply);
+    QVERIFY2(status.summary().startsWith(QStringLiteral("Сайт недоступен с ")),
+             qPrintable(status.summary()));
+    QVERIFY(status.summary().endsWith(QStringLiteral(": HTTP-статус 503")));
+    QCOMPARE(
+        status.notice(),
+        QStringLiteral("Не удалось связаться с сайтом (HTTP-статус 503). Попробуйте ещё раз."));
+    QCOMPARE(TrayPresenter::toolTip(QStringLiteral("http://a"), 2, status),
+             QStringLiteral("Vorlan - http://a\nОжидающих заявок: 2\n") + status.state());
 }
 
 QTEST_MAIN(TestTranslators)

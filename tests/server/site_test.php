@@ -1,8 +1,12 @@
 <?php
 // Tests of the reference site over HTTP, run by run.sh against real `php -S` servers.
-// Environment: SITE_URL, SITE_LOG and VORLAN_DB of a working site whose owner set
-// VORLAN_SITE_PASSWORD; BROKEN_SITE_URL and BROKEN_SITE_LOG of a site (served without the
-// router) whose database cannot be created.
+// Environment: SITE_URL, SITE_LOG and VORLAN_DB (or VORLAN_DSN, VORLAN_DB_USER and
+// VORLAN_DB_PASSWORD) of a working site whose owner set VORLAN_SITE_PASSWORD, served by
+// several processes; BROKEN_SITE_URL and BROKEN_SITE_LOG of a site (served without the
+// router) whose database cannot be reached; EXPOSED_SITE_URL, EXPOSED_SITE_DB and
+// EXPOSED_SITE_LOG of a copy of the site with its SQLite database below its web root and
+// no password chosen.
+// Requests come from 127.0.0.1 unless a case needs an address of its own (any 127.x.y.z).
 
 const OP_A = '{0f8fad5b-d9cb-469f-a165-70867728950e}';
 const OP_B = '{7c9e6679-7425-40de-944b-e07fc1f90ae7}';
@@ -40,17 +44,19 @@ function env(string $name): string
 }
 
 /** @return array{status: int, headers: array<string, string>, body: string} */
-function http(string $base, string $method, string $path, array $body = [], array $query = []): array
+function http(string $base, string $method, string $path, array $body = [], array $query = [],
+    string $from = '127.0.0.1', array $headers = []): array
 {
     $url = $base . $path . ($query === [] ? '' : '?' . http_build_query($query, '', '&', PHP_QUERY_RFC3986));
     $context = stream_context_create(['http' => [
         'method' => $method,
-        'header' => "Content-Type: application/x-www-form-urlencoded\r\n",
+        'header' => "Content-Type: application/x-www-form-urlencoded\r\n" . implode('', array_map(
+            static fn (string $name, string $value): string => "$name: $value\r\n", array_keys($headers), $headers)),
         'content' => http_build_query($body, '', '&', PHP_QUERY_RFC3986),
         'ignore_errors' => true,
         'follow_location' => 0,
         'timeout' => 10,
-    ]]);
+    ], 'socket' => ['bindto' => "$from:0"]]);
     $text = file_get_contents($url, false, $context);
     $status = 0;
     $headers = [];
@@ -121,15 +127,85 @@ function storedCall(string $id): array
     return json_decode($result['output'], true) ?? [];
 }
 
-function callCount(): int
+// The working site's database, whichever engine it runs on.
+function db(): PDO
 {
-    $db = new PDO('sqlite:' . env('VORLAN_DB'));
-    return (int) $db->query('SELECT COUNT(*) FROM calls')->fetchColumn();
+    $dsn = getenv('VORLAN_DSN');
+    if (!is_string($dsn) || $dsn === '') {
+        return new PDO('sqlite:' . env('VORLAN_DB'));
+    }
+    return new PDO($dsn, env('VORLAN_DB_USER'), env('VORLAN_DB_PASSWORD'));
 }
 
-function register(string $id, string $name = 'Desk'): array
+function callCount(): int
 {
-    return api('reg.php', ['pass' => env('VORLAN_SITE_PASSWORD'), 'opID' => $id, 'opName' => $name, 'apiVer' => '1']);
+    return (int) db()->query('SELECT COUNT(*) FROM calls')->fetchColumn();
+}
+
+/**
+ * Sends raw requests (a request line with the target exactly as given) all at once, each on
+ * a connection of its own, and returns their replies in order.
+ * @param list<string> $requests each "METHOD target\r\n[headers\r\n]\r\n[body]", without the HTTP version
+ * @return list<array{status: int, head: string, body: string}>
+ */
+function rawRequests(string $base, array $requests): array
+{
+    $authority = substr($base, strlen('http://'));
+    $sockets = [];
+    foreach ($requests as $i => $request) {
+        $socket = stream_socket_client("tcp://$authority", $errno, $error, 10);
+        if ($socket === false) {
+            check(false, "raw request: connect to $authority", $error);
+            return [];
+        }
+        [$line, $rest] = explode("\r\n", $request, 2) + [1 => "\r\n"];
+        $sockets[$i] = $socket;
+        $buffers[$i] = '';
+        $pending[$i] = "$line HTTP/1.1\r\nHost: $authority\r\nConnection: close\r\n$rest";
+    }
+    foreach ($sockets as $i => $socket) {
+        fwrite($socket, $pending[$i]);
+    }
+    $open = $sockets;
+    $deadline = microtime(true) + 20;
+    while ($open !== [] && microtime(true) < $deadline) {
+        $read = $open;
+        $write = $except = null;
+        if (stream_select($read, $write, $except, 1) < 1) {
+            continue;
+        }
+        foreach ($read as $socket) {
+            $i = array_search($socket, $open, true);
+            $chunk = fread($socket, 65536);
+            if ($chunk === '' || $chunk === false) {
+                fclose($socket);
+                unset($open[$i]);
+                continue;
+            }
+            $buffers[$i] .= $chunk;
+        }
+    }
+    $replies = [];
+    foreach ($buffers as $i => $text) {
+        [$head, $body] = explode("\r\n\r\n", $text, 2) + [1 => ''];
+        $replies[$i] = ['status' => preg_match('#^HTTP/\S+ (\d{3})#', $head, $m) ? (int) $m[1] : 0,
+            'head' => $head, 'body' => $body];
+    }
+    return $replies;
+}
+
+function formRequest(string $target, array $fields): string
+{
+    $body = http_build_query($fields, '', '&', PHP_QUERY_RFC3986);
+    return "POST $target\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: " . strlen($body)
+        . "\r\n\r\n$body";
+}
+
+function register(string $id, string $name = 'Desk', ?string $password = null, string $from = '127.0.0.1',
+    ?string $base = null): array
+{
+    $fields = ['pass' => $password ?? env('VORLAN_SITE_PASSWORD'), 'opID' => $id, 'opName' => $name, 'apiVer' => '1'];
+    return http($base ?? env('SITE_URL'), 'POST', '/vorlan/reg.php', $fields, $fields, $from);
 }
 
 function process(string $operator, string $id): array
@@ -383,8 +459,266 @@ function testInternalErrors(): void
 function testCleanLog(): void
 {
     $log = (string) file_get_contents(env('SITE_LOG'));
+    // The one warning asked for (too many fields) comes before any script runs.
+    $log = preg_replace('/^.*PHP Request Startup: Input variables exceeded.*$/m', '', $log);
     check(preg_match('/PHP (Warning|Notice|Deprecated|Fatal)|internal error/', $log) === 0,
         'log: the working site logged no PHP problem', $log);
+}
+
+function testPrivatePaths(): void
+{
+    $base = env('EXPOSED_SITE_URL');
+    $page = http($base, 'POST', '/', ['name' => 'Secret Caller', 'phone' => PHONE], [], '127.0.0.7');
+    same(303, $page['status'], 'exposed: the copy stores a request, so its database exists');
+    check(is_file(env('EXPOSED_SITE_DB')), 'exposed: the database lies below the web root');
+
+    $private = ['data/vorlan.sqlite', 'data/vorlan.sqlite-wal', 'data/', 'data/.htaccess', 'lib/Api.php', 'lib/',
+        'lib/Config.php', 'tools/add-call.php', 'router.php', '.htaccess', 'README.md', '.gitignore'];
+    $variants = [
+        'as it is' => static fn (string $p): string => "/$p",
+        'trailing slash' => static fn (string $p): string => "/$p/",
+        'two trailing slashes' => static fn (string $p): string => "/$p//",
+        'leading double slash' => static fn (string $p): string => "//$p",
+        'dot segment' => static fn (string $p): string => "/./$p",
+        'climbing back' => static fn (string $p): string => "/vorlan/../$p",
+        'encoded climb' => static fn (string $p): string => "/vorlan/%2e%2e/$p",
+        'encoded slashes' => static fn (string $p): string => '/' . str_replace('/', '%2F', $p),
+        'encoded first letter' => static fn (string $p): string => '/%' . bin2hex($p[0]) . substr($p, 1),
+        'upper case' => static fn (string $p): string => '/' . strtoupper($p),
+        'mixed case' => static fn (string $p): string => '/' . ucfirst($p),
+        'backslashes' => static fn (string $p): string => '/' . str_replace('/', '%5C', $p),
+        'with a query' => static fn (string $p): string => "/$p?x=1",
+        'path info' => static fn (string $p): string => "/$p/x.php",
+    ];
+    $requests = $cases = [];
+    foreach ($private as $path) {
+        foreach ($variants as $variant => $target) {
+            $requests[] = 'GET ' . $target($path) . "\r\n\r\n";
+            $cases[] = "private: $path ($variant, " . $target($path) . ')';
+        }
+    }
+    $requests[] = "GET /vorlan/../../data/vorlan.sqlite\r\n\r\n";
+    $cases[] = 'private: climbing above the root';
+    foreach (array_chunk(array_keys($requests), 20) as $chunk) {
+        $replies = rawRequests($base, array_intersect_key($requests, array_flip($chunk)));
+        foreach ($chunk as $i) {
+            $reply = $replies[$i] ?? ['status' => 0, 'body' => ''];
+            same(404, $reply['status'], $cases[$i]);
+            check(preg_match('/SQLite format|<\?php|\$2y\$|Secret Caller|class Api|INSERT/', $reply['body']) === 0,
+                "$cases[$i]: nothing private in the body");
+        }
+    }
+
+    $public = [
+        'the page' => ["GET /\r\n\r\n", 200],
+        'the page by name' => ["GET /index.php\r\n\r\n", 200],
+        'the page with a query' => ["GET /?sent=1\r\n\r\n", 200],
+        'a site address ending in a slash' => [formRequest('//vorlan/get.php', ['type' => '2', 'operator' => OP_A, 'apiVer' => '1']), 200],
+        'a dot segment before a script' => [formRequest('/vorlan/./get.php', ['type' => '2', 'operator' => OP_A, 'apiVer' => '1']), 200],
+    ];
+    $replies = rawRequests($base, array_column($public, 0));
+    foreach (array_keys($public) as $i => $case) {
+        same($public[$case][1], $replies[$i]['status'] ?? 0, "public: $case is served");
+    }
+    check(str_starts_with($replies[3]['body'] ?? '', '{"result":"2"'), 'public: the doubled slash reaches get.php',
+        'body: ' . ($replies[3]['body'] ?? ''));
+
+    $site = realpath(dirname(__DIR__, 2) . '/server');
+    $default = (string) shell_exec('env -u VORLAN_DB -u VORLAN_DSN ' . escapeshellarg(PHP_BINARY) . ' -r '
+        . escapeshellarg('require ' . var_export("$site/lib/Config.php", true) . '; echo Config::databasePath();'));
+    check($default !== '' && !str_starts_with($default, "$site/"), 'private: the default database lies outside the site folder', $default);
+}
+
+function testNoPassword(): void
+{
+    $base = env('EXPOSED_SITE_URL');
+    $op = '{22222222-3333-4444-8555-666666666666}';
+    foreach (['vorlan', '', 'anything'] as $password) {
+        expectEnvelope(register($op, 'Desk', $password, '127.0.0.5', $base), $password === '' ? 1 : 10, false,
+            "no password: registration with \"$password\" refused");
+    }
+    $db = new PDO('sqlite:' . env('EXPOSED_SITE_DB'));
+    $store = $db->prepare("INSERT INTO settings (name, value) VALUES ('password_hash', ?)
+        ON CONFLICT (name) DO UPDATE SET value = excluded.value");
+    $store->execute([password_hash('vorlan', PASSWORD_DEFAULT)]);
+    expectEnvelope(register($op, 'Desk', 'vorlan', '127.0.0.5', $base), 10, false,
+        'no password: the former development default stored earlier is refused');
+    $store->execute([password_hash('chosen before', PASSWORD_DEFAULT)]);
+    expectEnvelope(register($op, 'Desk', 'chosen before', '127.0.0.5', $base), 0, false,
+        'no password: a password the owner chose earlier still holds');
+}
+
+function testPasswordLockout(): void
+{
+    $op = '{33333333-4444-4555-8666-777777777777}';
+    for ($attempt = 1; $attempt <= 5; ++$attempt) {
+        expectEnvelope(register($op, 'Desk', "guess $attempt", '127.0.0.3'), 7, false, "lock-out: wrong password $attempt");
+    }
+    expectEnvelope(register($op, 'Desk', null, '127.0.0.3'), 11, false, 'lock-out: then even the right one is refused');
+    same('2', json_decode(api('get.php', ['type' => '2', 'operator' => $op, 'apiVer' => '1'])['body'], true)['result'] ?? null,
+        'lock-out: the workplace was not registered');
+    expectEnvelope(register($op), 0, false, 'lock-out: another address is not locked out');
+    $log = (string) file_get_contents(env('SITE_LOG'));
+    check(substr_count($log, 'wrong site password from 127.0.0.3') === 5, 'lock-out: every wrong password is logged');
+    check(str_contains($log, 'registration from 127.0.0.3 refused: locked out'), 'lock-out: the refusal is logged');
+}
+
+function testVisitorAbuse(): void
+{
+    $base = env('SITE_URL');
+    $post = static fn (array $fields, string $from, array $headers = []): array => http($base, 'POST', '/', $fields, [], $from, $headers);
+    $valid = ['name' => 'Olga', 'phone' => PHONE];
+    $before = callCount();
+    $own = 'http://' . substr($base, strlen('http://'));
+    $origins = [
+        'another site as Origin' => [['Origin' => 'http://attacker.example'], 403],
+        'another site as Referer' => [['Referer' => 'http://attacker.example/form.html'], 403],
+        'an opaque Origin' => [['Origin' => 'null'], 403],
+        'another port of this host' => [['Origin' => 'http://127.0.0.1:1'], 403],
+        'another site as Origin, this one as Referer' => [['Origin' => 'http://attacker.example', 'Referer' => "$own/"], 403],
+        'this site as Origin' => [['Origin' => $own], 303],
+        'this site as Referer' => [['Referer' => "$own/?sent=1"], 303],
+    ];
+    $stored = 0;
+    foreach ($origins as $case => [$headers, $status]) {
+        $reply = $post($valid, '127.0.0.6', $headers);
+        same($status, $reply['status'], "visitor: $case");
+        $stored += $status === 303 ? 1 : 0;
+    }
+    check(str_contains($post($valid, '127.0.0.6', ['Origin' => 'http://attacker.example'])['body'], 'only be sent from'),
+        'visitor: a cross-site post is told why');
+    same($before + $stored, callCount(), 'visitor: cross-site posts are not stored');
+
+    $invisible = [
+        'right-to-left override' => ["Ol\u{202E}ag", PHONE],
+        'left-to-right isolate' => ["\u{2066}Olga", PHONE],
+        'zero-width space' => ["Ol\u{200B}ga", PHONE],
+        'byte order mark' => ["\u{FEFF}Olga", PHONE],
+        'soft hyphen' => ["Ol\u{AD}ga", PHONE],
+        'line separator' => ["Ol\u{2028}ga", PHONE],
+        'next line' => ["Ol\u{85}ga", PHONE],
+        'override in the phone' => ['Olga', "+7 900 \u{202E}00-00-000"],
+        'zero-width space in the phone' => ['Olga', "+7\u{200B}900 000-00-00"],
+    ];
+    foreach ($invisible as $case => [$name, $phone]) {
+        $reply = $post(['name' => $name, 'phone' => $phone], '127.0.0.6');
+        same(200, $reply['status'], "visitor: $case is refused");
+        check(str_contains($reply['body'], 'cannot be used') || str_contains($reply['body'], 'Please enter a phone'),
+            "visitor: $case is explained");
+    }
+    same(303, $post(['name' => "Мария\u{200C}Ли", 'phone' => PHONE], '127.0.0.8')['status'], 'visitor: a zero-width joiner stays allowed');
+    same($before + $stored + 1, callCount(), 'visitor: names with invisible characters are not stored');
+
+    for ($i = 1; $i <= 5; ++$i) {
+        same(303, $post($valid, '127.0.0.4')['status'], "visitor: request $i of an address is stored");
+    }
+    $limited = $post($valid, '127.0.0.4');
+    same(429, $limited['status'], 'visitor: the sixth request of an address within minutes is refused');
+    check(str_contains($limited['body'], 'try again in'), 'visitor: the visitor is told to wait');
+    same($before + $stored + 6, callCount(), 'visitor: the refused request is not stored');
+    same(303, $post($valid, '127.0.0.9')['status'], 'visitor: another address may still leave one');
+}
+
+function testRepeatedClose(): void
+{
+    $id = addCall('Resent');
+    expectEnvelope(process(OP_A, $id), 0, false, 'resend: take');
+    expectEnvelope(close(OP_A, $id, "Called back.\nAll fine."), 0, true, 'resend: close');
+    expectEnvelope(close(OP_A, $id, "Called back.\nAll fine."), 0, true, 'resend: the same close again succeeds');
+    expectEnvelope(close(OP_A, $id, 'Another text'), 5, true, 'resend: a close with another comment is refused');
+    expectEnvelope(close(OP_B, $id, "Called back.\nAll fine."), 5, true, 'resend: the same comment from another operator is refused');
+    same("Called back.\nAll fine.", storedCall($id)['comment'] ?? null, 'resend: the first comment stays');
+}
+
+function testCleanReplies(): void
+{
+    $base = env('SITE_URL');
+    $many = [];
+    for ($i = 0; $i < 1100; ++$i) {
+        $many["f$i"] = 'x';
+    }
+    $query = ['type' => '2', 'operator' => OP_A, 'apiVer' => '1'];
+    $reply = http($base, 'POST', '/vorlan/get.php', $many, $query);
+    isJsonReply($reply, 'clean: a poll with too many fields');
+    check(str_starts_with($reply['body'], '[') && is_array(json_decode($reply['body'])), 'clean: its reply holds only the JSON, no PHP warning',
+        'body: ' . substr($reply['body'], 0, 300));
+    check(str_contains((string) file_get_contents(env('SITE_LOG')), 'Input variables exceeded'),
+        'clean: the warning went to the log');
+
+    $replies = [
+        'get.php' => api('get.php', $query),
+        'set.php' => api('set.php', ['action' => 'close', 'apiVer' => '1']),
+        'the page' => http($base, 'GET', '/'),
+        'a refused path' => http($base, 'GET', '/lib/Api.php'),
+    ];
+    foreach ($replies as $case => $reply) {
+        check(!isset($reply['headers']['x-powered-by']), "clean: $case names no PHP version",
+            $reply['headers']['x-powered-by'] ?? '');
+    }
+    $page = $replies['the page'];
+    $policy = $page['headers']['content-security-policy'] ?? '';
+    check(str_contains($policy, "frame-ancestors 'none'") && str_contains($policy, "default-src 'none'"),
+        'clean: the page sends a content security policy', $policy);
+    preg_match('#<style>(.*)</style>#s', $page['body'], $style);
+    check(str_contains($policy, "'sha256-" . base64_encode(hash('sha256', $style[1] ?? '', true)) . "'"),
+        'clean: the policy allows exactly the page\'s own style', $policy);
+}
+
+function testConcurrentTakes(): void
+{
+    $operators = [];
+    for ($i = 0; $i < 8; ++$i) {
+        $operators[] = sprintf('{%08x-aaaa-4bbb-8ccc-%012x}', $i + 1, $i + 1);
+        expectEnvelope(register($operators[$i], "Racer $i"), 0, false, "race: register operator $i");
+    }
+    for ($round = 1; $round <= 6; ++$round) {
+        $id = addCall("Race $round");
+        $replies = rawRequests(env('SITE_URL'), array_map(static fn (string $op): string => formRequest('/vorlan/set.php',
+            ['action' => 'process', 'operator' => $op, 'id' => $id, 'apiVer' => '1']), $operators));
+        $results = array_map(static fn (array $r): ?string => json_decode($r['body'], true)['result'] ?? null, $replies);
+        $winners = array_keys($results, '0', true);
+        same(1, count($winners), "race $round: exactly one of 8 simultaneous takes succeeds");
+        same(7, count(array_keys($results, '4', true)), "race $round: the others are told another operator has it");
+        same($operators[$winners[0] ?? 0] ?? null, storedCall($id)['operator_id'] ?? null, "race $round: the winner holds the call");
+    }
+}
+
+function testSchemaUpgrade(): void
+{
+    $dsn = getenv('VORLAN_DSN');
+    $scratch = 'upgrade_' . getmypid();
+    if (is_string($dsn) && $dsn !== '') {
+        db()->exec("CREATE DATABASE $scratch");
+        $env = 'VORLAN_DSN=' . escapeshellarg(preg_replace('/dbname=\w+/', "dbname=$scratch", $dsn));
+        $open = static fn (): PDO => new PDO(preg_replace('/dbname=\w+/', "dbname=$scratch", $dsn),
+            env('VORLAN_DB_USER'), env('VORLAN_DB_PASSWORD'));
+    } else {
+        $file = sys_get_temp_dir() . "/$scratch.sqlite";
+        $env = 'VORLAN_DB=' . escapeshellarg($file);
+        $open = static fn (): PDO => new PDO("sqlite:$file");
+    }
+    $add = static function (string $name) use ($env): int {
+        exec("$env " . escapeshellarg(PHP_BINARY) . ' ' . escapeshellarg(dirname(__DIR__, 2) . '/server/tools/add-call.php')
+            . ' ' . escapeshellarg($name) . ' ' . escapeshellarg(PHONE) . ' 2>&1', $output, $status);
+        check($status === 0, "upgrade: add-call $name", implode("\n", $output));
+        return $status;
+    };
+    $add('On an empty database');
+    $db = $open();
+    // As a database made before the schema had a version: no throttle table, no version.
+    $db->exec('DROP TABLE throttle');
+    $db->exec("DELETE FROM settings WHERE name = 'schema_version'");
+    $add('After the upgrade');
+    same(['On an empty database', 'After the upgrade'], $db->query('SELECT name FROM calls ORDER BY id')->fetchAll(PDO::FETCH_COLUMN),
+        'upgrade: the calls are kept');
+    same('2', $db->query("SELECT value FROM settings WHERE name = 'schema_version'")->fetchColumn(), 'upgrade: the version is current');
+    same(0, (int) $db->query('SELECT COUNT(*) FROM throttle')->fetchColumn(), 'upgrade: the new table exists');
+    $db = null;
+    if (isset($file)) {
+        array_map('unlink', glob("$file*"));
+    } else {
+        db()->exec("DROP DATABASE $scratch");
+    }
 }
 
 testRegistration();
@@ -395,6 +729,14 @@ testVerbatimStorage();
 testWholeFlow();
 testTools();
 testPrivateFiles();
+testPrivatePaths();
+testNoPassword();
+testPasswordLockout();
+testVisitorAbuse();
+testRepeatedClose();
+testCleanReplies();
+testConcurrentTakes();
+testSchemaUpgrade();
 testInternalErrors();
 testCleanLog();
 

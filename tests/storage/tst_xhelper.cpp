@@ -1,3 +1,4 @@
+#include "storage/deskpreferences.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
 
@@ -9,6 +10,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QFileDevice::Permissions groupAndOthers(0x0077);
@@ -53,6 +56,11 @@ private slots:
     void workplace_registration_data();
     void workplace_registration();
     void workplace_storeKeepsOtherMembers();
+    void untrustedDirectory_notReadNorWritten_data();
+    void untrustedDirectory_notReadNorWritten();
+
+    void deskPreferences_data();
+    void deskPreferences();
 
 private:
     void writeRaw(const QByteArray& bytes);
@@ -186,6 +194,92 @@ void TestXHelper::workplace_storeKeepsOtherMembers() {
              (QVariantMap{{"server", "http://new/"}, {"operatorID", "{id}"}, {"name", "Desk"}}));
     QCOMPARE(QJsonDocument::fromJson(helper.readConf().toUtf8()).object().value("theme").toString(),
              QStringLiteral("dark"));
+}
+
+void TestXHelper::deskPreferences_data() {
+    QTest::addColumn<QByteArray>("conf"); // null: no file
+    QTest::addColumn<bool>("notify");     // as read
+    QTest::addColumn<bool>("sound");
+    QTest::addColumn<bool>("stored"); // whether switching both off is written
+    QTest::newRow("missing file") << QByteArray() << true << true << true;
+    QTest::newRow("registration kept")
+        << QByteArray(R"({"server":"http://a","operatorID":"{x}","notificationSound":false})")
+        << true << false << true;
+    QTest::newRow("not booleans") << QByteArray(R"({"notifyNewCalls":"no","notificationSound":0})")
+                                  << true << true << true;
+    QTest::newRow("unreadable file left alone")
+        << QByteArray("{\"server\":") << true << true << false;
+}
+
+void TestXHelper::deskPreferences() {
+    QFETCH(QByteArray, conf);
+    QFETCH(bool, notify);
+    QFETCH(bool, sound);
+    QFETCH(bool, stored);
+    if (!conf.isNull()) {
+        writeRaw(conf);
+    }
+    const DeskPreferences read = DeskPreferences::load(helper);
+    QCOMPARE(read.notify, notify);
+    QCOMPARE(read.sound, sound);
+
+    const Workplace before = Workplace::load(helper);
+    const DeskPreferences bothOff{false, false};
+    QCOMPARE(bothOff.store(helper), stored);
+    const DeskPreferences after = DeskPreferences::load(helper);
+    QCOMPARE(after.notify, !stored && notify);
+    QCOMPARE(after.sound, !stored && sound);
+    QCOMPARE(Workplace::load(helper).contextObject(), before.contextObject());
+    if (!stored) {
+        QFile file(confPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), conf);
+    }
+}
+
+void TestXHelper::untrustedDirectory_notReadNorWritten_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("reason"); // empty: trusted
+    QTest::newRow("owner-only") << "0700" << QString();
+    QTest::newRow("group may read") << "0750" << QString();
+    QTest::newRow("writable by others") << "0777"
+                                        << "writable by group or others";
+    QTest::newRow("writable by group") << "0770"
+                                       << "writable by group or others";
+    QTest::newRow("symbolic link") << "link"
+                                   << "is a symbolic link";
+    QTest::newRow("owned by another user") << "chown"
+                                           << "owned by another user";
+    QTest::newRow("the file writable by others") << "file"
+                                                 << "vorlan.conf is writable by group";
+}
+
+// As ssh treats its own files: a registration others could have planted is not read.
+void TestXHelper::untrustedDirectory_notReadNorWritten() {
+    QFETCH(QString, setup);
+    QFETCH(QString, reason);
+    const QByteArray registered = R"({"server":"http://a","operatorID":"{x}"})";
+    QTemporaryDir elsewhere;
+    if (setup == QLatin1String("link")) {
+        QVERIFY(QFile::link(elsewhere.path(), vorlanDir()));
+    }
+    writeRaw(registered);
+    if (setup == QLatin1String("chown")) {
+        if (::getuid() != 0) {
+            QSKIP("only the superuser can give the directory away");
+        }
+        QVERIFY(::chown(QFile::encodeName(vorlanDir()).constData(), 65534, 65534) == 0);
+    } else if (setup == QLatin1String("file")) {
+        QVERIFY(::chmod(QFile::encodeName(confPath()).constData(), 0666) == 0);
+    } else if (setup.startsWith(QLatin1Char('0'))) {
+        QVERIFY(::chmod(QFile::encodeName(vorlanDir()).constData(), setup.toUInt(nullptr, 8)) == 0);
+    }
+
+    QVERIFY2(helper.distrust(confPath()).contains(reason), qPrintable(helper.distrust(confPath())));
+    QCOMPARE(helper.distrust(confPath()).isEmpty(), reason.isEmpty());
+    QCOMPARE(Workplace::load(helper).isRegistered(), reason.isEmpty());
+    QCOMPARE(Workplace::load(helper).isConfUnreadable(), false);
+    QCOMPARE(helper.writeConf({{"a", 1}}), reason.isEmpty() || setup == QLatin1String("file"));
 }
 
 QTEST_GUILESS_MAIN(TestXHelper)

@@ -3,8 +3,9 @@
 #include "gui/gui.h"
 
 // The one door tests have to the controller's private state, for what neither the documents
-// nor the site can see: the poll timer, the tray icon, the call table and the call in
-// conversation. Everything else is tested through the public surface.
+// nor the site can see: the poll timer, the tray icon, the call table, the call in
+// conversation, the site's state and the drafts. Everything else is tested through the public
+// surface.
 class ControllerSeam {
 public:
     explicit ControllerSeam(GUI& gui)
@@ -16,6 +17,8 @@ public:
     QString currentCallID() const { return gui.currentCallID; }
     QObject* rootObject() const { return gui.rootObject; }
     bool serverErrorOpen() const { return gui.serverErrorOpen; }
+    const SiteStatus& siteStatus() const { return gui.siteStatus; }
+    DraftStore& drafts() const { return gui.drafts; }
 
 private:
     GUI& gui;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -14,6 +15,8 @@ public:
         QString text;
         Qt::TextFormat format;
         QStringList buttons;
+        QString informativeText;
+        Qt::TextFormat informativeFormat;
     };
 
     explicit MessageBoxWatcher(int answerAfterMs = 50)
@@ -41,8 +44,11 @@ private:
                 for (const QAbstractButton* button : box->buttons()) {
                     buttons << button->text();
                 }
-                boxes.append(
-                    {box->icon(), box->windowTitle(), box->text(), box->textFormat(), buttons});
+                const auto* informative =
+                    box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+                boxes.append({box->icon(), box->windowTitle(), box->text(), box->textFormat(),
+                              buttons, box->informativeText(),
+                              informative ? informative->textFormat() : Qt::AutoText});
                 QTimer::singleShot(answerAfterMs, box, &QMessageBox::accept);
             }
         }

@@ -136,4 +136,29 @@ TestCase {
         fuzzyCompare(button.x + button.width / 2, form.width / 2, 1)
         verify(item(form, "siteUrl").label.indexOf("http://") >= 0)
     }
+
+    function test_plainHttpWarning_data() {
+        return [
+            { tag: "plain http to a site", address: "http://shop.example", warned: true },
+            { tag: "upper-case scheme", address: "HTTP://Shop.Example/calls", warned: true },
+            { tag: "with user and port", address: "http://me@shop.example:8080", warned: true },
+            { tag: "looks like loopback", address: "http://127.0.0.1.evil.example", warned: true },
+            { tag: "https", address: "https://shop.example", warned: false },
+            { tag: "loopback address", address: "http://127.0.0.1:8080", warned: false },
+            { tag: "localhost", address: "http://localhost/shop", warned: false },
+            { tag: "IPv6 loopback", address: "http://[::1]:8080", warned: false },
+            { tag: "no scheme yet", address: "shop.example", warned: false }
+        ]
+    }
+
+    // A warning only: the registration still goes ahead.
+    function test_plainHttpWarning(data) {
+        var form = createForm()
+        item(form, "siteUrl").setInputText(data.address)
+        compare(item(form, "plainHttpWarning").visible, data.warned)
+        item(form, "workplaseName").setInputText("Desk")
+        item(form, "vorlanSrvPasswd").setInputText("pw")
+        press(form)
+        compare(GUI.calls.length, 1)
+    }
 }

@@ -1,0 +1,137 @@
+#include "core/sitestatus.h"
+
+#include <QLocale>
+#include <QNetworkReply>
+
+namespace {
+// Long enough to be read after the click that caused it, short enough not to linger all day.
+constexpr int noticeLifetimeMs = 60000;
+
+QString moment(const QDateTime& when) {
+    const QLocale locale;
+    return when.date() == QDate::currentDate() ? locale.toString(when.time(), QLocale::ShortFormat)
+                                               : locale.toString(when, QLocale::ShortFormat);
+}
+
+bool isNoConnection(int error) {
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+SiteStatus::SiteStatus(QObject* parent)
+    : QObject(parent) {
+    noticeExpiry.setSingleShot(true);
+    noticeExpiry.setInterval(noticeLifetimeMs);
+    connect(&noticeExpiry, &QTimer::timeout, this, [this] { setNotice(QString()); });
+}
+
+QString SiteStatus::summary() const {
+    return busy() ? tr("Getting data from the site…") : state();
+}
+
+QString SiteStatus::state() const {
+    if (failing.isValid()) {
+        return (refusedList ? tr("The site refuses the list since %1: %2")
+                            : tr("Site unreachable since %1: %2"))
+            .arg(moment(failing), failureText);
+    }
+    if (updated.isValid()) {
+        return tr("Up to date at %1").arg(moment(updated));
+    }
+    return QString();
+}
+
+void SiteStatus::requestStarted() {
+    ++requestsUnderWay;
+    emit changed();
+}
+
+void SiteStatus::requestEnded() {
+    --requestsUnderWay;
+    emit changed();
+}
+
+void SiteStatus::listReceived(int pendingCalls) {
+    updated = QDateTime::currentDateTime();
+    failing = QDateTime();
+    failureText.clear();
+    refusedList = false;
+    pending = pendingCalls;
+    emit changed();
+}
+
+void SiteStatus::listRefused(const QString& description) {
+    fail(description, true);
+}
+
+void SiteStatus::exchangeFailed(const SiteApi::Reply& reply) {
+    fail(reasonOf(reply), false);
+}
+
+void SiteStatus::fail(const QString& reason, bool refused) {
+    if (!failing.isValid()) {
+        failing = QDateTime::currentDateTime();
+    }
+    failureText = reason;
+    refusedList = refused;
+    emit changed();
+}
+
+void SiteStatus::actionStarted() {
+    setNotice(QString());
+}
+
+void SiteStatus::actionUnreachable(Action action, const SiteApi::Reply& reply) {
+    exchangeFailed(reply);
+    setNotice((action == Action::Take ? tr("Could not reach the site to take the request (%1). "
+                                           "Try again.")
+                                      : tr("Could not reach the site (%1). Try again."))
+                  .arg(reasonOf(reply)));
+}
+
+void SiteStatus::actionRefused(Action action, const QString& description) {
+    setNotice((action == Action::Take ? tr("The site did not hand over the request: %1")
+                                      : tr("The site refused the result: %1"))
+                  .arg(description.isEmpty() ? tr("no reason given") : description));
+}
+
+void SiteStatus::setNotice(const QString& text) {
+    if (text.isEmpty()) {
+        noticeExpiry.stop();
+    } else {
+        noticeExpiry.start();
+    }
+    if (text == noticeText) {
+        return;
+    }
+    noticeText = text;
+    emit changed();
+}
+
+QString SiteStatus::reasonOf(const SiteApi::Reply& reply) {
+    if (reply.error == QNetworkReply::TimeoutError ||
+        reply.error == QNetworkReply::OperationCanceledError) {
+        return tr("timed out");
+    }
+    if (reply.httpStatus >= 400) {
+        return tr("HTTP status %1").arg(reply.httpStatus);
+    }
+    if (isNoConnection(reply.error)) {
+        return tr("no connection (%1)").arg(reply.errorString);
+    }
+    return reply.errorString;
+}

@@ -1,0 +1,131 @@
+#include "gui/callnotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QStringList>
+#include <QSystemTrayIcon>
+#include <QVariantMap>
+
+namespace {
+const QString service = QStringLiteral("org.freedesktop.Notifications");
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString interface = QStringLiteral("org.freedesktop.Notifications");
+const QString defaultAction = QStringLiteral("default");
+constexpr int namedInSummary = 5;
+constexpr int balloonMs = 15000;
+
+QDBusMessage call(const QString& method) {
+    return QDBusMessage::createMethodCall(service, path, interface, method);
+}
+
+QString callerLine(const QJsonObject& record) {
+    return record.value(QLatin1String("name")).toString() + QLatin1Char('\n') +
+           record.value(QLatin1String("phone")).toString();
+}
+} // namespace
+
+CallNotifier::CallNotifier(QSystemTrayIcon* tray, QObject* parent)
+    : QObject(parent)
+    , tray(tray) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.connect(service, path, interface, QStringLiteral("ActionInvoked"), this,
+                SLOT(actionInvoked(uint, QString)));
+    bus.connect(service, path, interface, QStringLiteral("NotificationClosed"), this,
+                SLOT(notificationClosed(uint, uint)));
+    connect(tray, &QSystemTrayIcon::messageClicked, this,
+            [this] { emit callChosen(balloonCallID); });
+    askCapabilities();
+}
+
+void CallNotifier::askCapabilities() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return;
+    }
+    auto* watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("GetCapabilities"))), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        const QDBusPendingReply<QStringList> reply = *w;
+        if (reply.isValid()) {
+            bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
+        }
+        w->deleteLater();
+    });
+}
+
+void CallNotifier::announce(const QList<QJsonObject>& calls) {
+    if (!enabled || calls.isEmpty()) {
+        return;
+    }
+    if (calls.size() == 1) {
+        notify(tr("New call-back request"), callerLine(calls.first()), tr("Take the call"),
+               calls.first().value(QLatin1String("callID")).toString());
+        return;
+    }
+    QStringList names;
+    for (int i = 0; i < calls.size() && i < namedInSummary; ++i) {
+        names << calls.at(i).value(QLatin1String("name")).toString();
+    }
+    if (calls.size() > namedInSummary) {
+        names << QStringLiteral("…");
+    }
+    notify(tr("New call-back requests: %1").arg(calls.size()), names.join(QStringLiteral(", ")),
+           tr("Show the requests"), QString());
+}
+
+void CallNotifier::notify(const QString& summary, const QString& body, const QString& action,
+                          const QString& callID) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        showBalloon(summary, body, callID);
+        return;
+    }
+    QVariantMap hints{{QStringLiteral("category"), QStringLiteral("im.received")},
+                      {QStringLiteral("desktop-entry"), QStringLiteral("org.vorlan.Client")}};
+    if (sound) {
+        hints.insert(QStringLiteral("sound-name"), QStringLiteral("message-new-instant"));
+    } else {
+        hints.insert(QStringLiteral("suppress-sound"), true);
+    }
+    QDBusMessage message = call(QStringLiteral("Notify"));
+    message << QStringLiteral("Vorlan") << uint(0) << QStringLiteral("org.vorlan.Client") << summary
+            << bodyText(body) << QStringList{defaultAction, action} << hints << int(-1);
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, summary, body, callID](QDBusPendingCallWatcher* w) {
+                notified(w, summary, body, callID);
+            });
+}
+
+void CallNotifier::notified(QDBusPendingCallWatcher* watcher, const QString& summary,
+                            const QString& body, const QString& callID) {
+    const QDBusPendingReply<uint> reply = *watcher;
+    watcher->deleteLater();
+    if (reply.isError()) {
+        showBalloon(summary, body, callID);
+        return;
+    }
+    shown.insert(reply.value(), callID);
+}
+
+void CallNotifier::showBalloon(const QString& summary, const QString& body, const QString& callID) {
+    balloonCallID = callID;
+    tray->showMessage(summary, body, QSystemTrayIcon::Information, balloonMs);
+}
+
+QString CallNotifier::bodyText(const QString& text) const {
+    return bodyMarkup ? text.toHtmlEscaped() : text;
+}
+
+void CallNotifier::actionInvoked(uint id, const QString& action) {
+    if (action == defaultAction && shown.contains(id)) {
+        emit callChosen(shown.value(id));
+    }
+}
+
+void CallNotifier::notificationClosed(uint id, uint reason) {
+    Q_UNUSED(reason)
+    shown.remove(id);
+}

@@ -1,0 +1,73 @@
+#include "gui/traypresenter.h"
+
+#include "core/sitestatus.h"
+
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+TrayPresenter::TrayPresenter(QSystemTrayIcon* tray, std::function<bool()> windowShown,
+                             QObject* parent)
+    : QObject(parent)
+    , tray(tray)
+    , windowShown(std::move(windowShown))
+    , menu(std::make_unique<QMenu>()) {
+    showHide = addAction(tr("Show"), &TrayPresenter::showHideChosen);
+    addAction(tr("Get data now"), &TrayPresenter::getDataChosen);
+    menu->addSeparator();
+    notifyAction = menu->addAction(tr("Announce new requests"));
+    soundAction = menu->addAction(tr("Play a sound for new requests"));
+    for (QAction* toggle : {notifyAction, soundAction}) {
+        toggle->setCheckable(true);
+        connect(toggle, &QAction::triggered, this, [this] {
+            soundAction->setEnabled(notifyAction->isChecked());
+            emit announcementsChosen(notifyAction->isChecked(), soundAction->isChecked());
+        });
+    }
+    menu->addSeparator();
+    addAction(tr("Quit"), &TrayPresenter::quitChosen);
+    connect(menu.get(), &QMenu::aboutToShow, this,
+            [this] { showHide->setText(this->windowShown() ? tr("Hide") : tr("Show")); });
+    tray->setContextMenu(menu.get());
+}
+
+TrayPresenter::~TrayPresenter() {
+    tray->setContextMenu(nullptr);
+}
+
+QAction* TrayPresenter::addAction(const QString& text, void (TrayPresenter::*chosen)()) {
+    QAction* action = menu->addAction(text);
+    connect(action, &QAction::triggered, this, chosen);
+    return action;
+}
+
+void TrayPresenter::setAnnouncements(bool notify, bool sound) {
+    notifyAction->setChecked(notify);
+    soundAction->setChecked(sound);
+    soundAction->setEnabled(notify);
+}
+
+void TrayPresenter::present(const QString& serverUrl, int pendingCalls, const SiteStatus& status) {
+    // Setting an icon makes the tray host redraw it; only a change of state does.
+    if (pendingIcon != (pendingCalls > 0)) {
+        pendingIcon = pendingCalls > 0;
+        tray->setIcon(QIcon(pendingIcon ? QStringLiteral(":/icon-yellow.png")
+                                        : QStringLiteral(":/icon.png")));
+    }
+    const QString text = toolTip(serverUrl, pendingCalls, status);
+    if (tray->toolTip() != text) {
+        tray->setToolTip(text);
+    }
+}
+
+QString TrayPresenter::toolTip(const QString& serverUrl, int pendingCalls,
+                               const SiteStatus& status) {
+    QString text = QStringLiteral("Vorlan - ") + serverUrl;
+    if (pendingCalls > 0) {
+        text += QLatin1Char('\n') + tr("Pending requests: %1").arg(pendingCalls);
+    }
+    if (status.isFailing()) {
+        text += QLatin1Char('\n') + status.state();
+    }
+    return text;
+}

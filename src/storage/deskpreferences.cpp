@@ -1,0 +1,21 @@
+#include "storage/deskpreferences.h"
+
+#include "storage/conffile.h"
+
+namespace {
+const QString notifyKey = QStringLiteral("notifyNewCalls");
+const QString soundKey = QStringLiteral("notificationSound");
+} // namespace
+
+DeskPreferences DeskPreferences::load(XHelper& helper) {
+    bool readable = false;
+    const QJsonObject conf = ConfFile::read(helper, &readable);
+    DeskPreferences preferences;
+    preferences.notify = conf.value(notifyKey).toBool(true);
+    preferences.sound = conf.value(soundKey).toBool(true);
+    return preferences;
+}
+
+bool DeskPreferences::store(XHelper& helper) const {
+    return ConfFile::update(helper, {{notifyKey, notify}, {soundKey, sound}}, false);
+}

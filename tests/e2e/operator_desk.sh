@@ -1,0 +1,265 @@
+#!/usr/bin/env bash
+# A working stretch at the operator's desk against the reference site, with a real notification
+# daemon on a session bus of its own: started in the tray, a new request is announced once
+# (notification, tray icon, tooltip), its notification's action takes the call, a draft result survives the dialog and a
+# restart, the site going down and coming back shows in the status line, the tooltip and a
+# take, and Ctrl+Enter sends the draft, which the site stores exactly.
+set -u
+E2E_NAME=operator_desk
+source "$(dirname "$0")/session.sh"
+session_start
+export VORLAN_SITE_PASSWORD=desk-password
+site_session_start
+scratch=$SCRATCH
+site_url=$SITE_URL
+site_port=${SITE_URL##*:}
+show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
+
+# The site back on its old address, as after a restart of its web server.
+site_restart() {
+    VORLAN_DB=$SITE_DB php -S "127.0.0.1:$site_port" -t "$SITE_ROOT" \
+        "$SITE_ROOT/router.php" >"$scratch/site-again.log" 2>&1 &
+    SITE_PID=$!
+    SITE_URL=$site_url
+    for _ in $(seq 1 100); do
+        grep -qs "started" "$scratch/site-again.log" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# A session bus without service activation, so the notification service is exactly the daemon
+# started here; dbus-monitor records every notification sent on it.
+cat >"$scratch/bus.conf" <<'EOF'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOF
+{ read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --config-file="$scratch/bus.conf" \
+    --fork --print-address=1 --print-pid=1)
+export DBUS_SESSION_BUS_ADDRESS
+SESSION_PIDS+=("$bus_pid")
+dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$scratch/notify.log" 2>&1 &
+SESSION_PIDS+=($!)
+dunst >"$scratch/dunst.log" 2>&1 &
+dunst_pid=$!
+SESSION_PIDS+=("$dunst_pid")
+for _ in $(seq 1 50); do
+    dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
+        /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
+        >/dev/null 2>&1 && break
+    sleep 0.1
+done
+notifications() { grep -c 'member=Notify' "$scratch/notify.log"; }
+
+# The text of a screen area, read back from a screenshot (enlarged, so small type reads well).
+read_screen() {
+    local geometry=$1 name=$2
+    import -window root -crop "$geometry" +repage "$SHOT_DIR/$name.png" 2>/dev/null
+    convert "$SHOT_DIR/$name.png" -resize 300% -colorspace Gray "$scratch/$name-big.png"
+    tesseract "$scratch/$name-big.png" - 2>/dev/null | tr '\n' ' '
+}
+status_line() {
+    window_geometry "$main"
+    read_screen "${WIN_W}x24+${WIN_X}+$((WIN_Y + WIN_H - 24))" "$1"
+}
+# Waits until the status line reads as the pattern says.
+status_wait() {
+    local pattern=$1 name=$2 text
+    for _ in $(seq 1 20); do
+        text=$(status_line "$name")
+        grep -qiE "$pattern" <<<"$text" && return 0
+        sleep 0.5
+    done
+    echo "status line read: $text" >&2
+    return 1
+}
+# The tray icon's tooltip, by hovering over the icon.
+tooltip_text() {
+    local x y w h
+    read -r x y w h < <(tray_icon_boxes | head -n 1)
+    xdotool mousemove 500 400
+    sleep 0.3
+    xdotool mousemove $((x + w / 2)) $((y + h / 2))
+    sleep 2
+    read_screen "600x140+$((x + w / 2 - 450))+$((y + h / 2))" "$1"
+    xdotool mousemove 500 400
+}
+# Hovers until the tooltip reads as the pattern says; a busy machine shows it late.
+tooltip_wait() {
+    local text
+    for _ in 1 2 3 4; do
+        text=$(tooltip_text "$2")
+        grep -qiE "$1" <<<"$text" && return 0
+    done
+    echo "tooltip read: $text" >&2
+    return 1
+}
+# How red the tray icon is: the mean of red minus blue over its box, in percent.
+tray_redness() {
+    local x y w h
+    read -r x y w h < <(tray_icon_boxes | head -n 1)
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$scratch/tray.png" 2>/dev/null
+    convert "$scratch/tray.png" -format '%[fx:int(100*(mean.r-mean.b))]' info:
+}
+get_data() { xdotool windowactivate --sync "$main" key F5; sleep 1; }
+
+scratch_new
+home=$SCRATCH
+operator="{$(cat /proc/sys/kernel/random/uuid)}"
+curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$operator" \
+    --data-urlencode "opName=Desk 12" --data "apiVer=1" "$SITE_URL/vorlan/reg.php" \
+    | grep -q '"result":"0"' || fail "the site did not register the workplace"
+write_registration "$home" "$SITE_URL" "$operator"
+
+# Started as the autostart entry starts it: in the tray, the window hidden until asked for.
+app_start "$home" --tray
+tray_wait 1 || fail "the program showed no tray icon"
+sleep 1
+window_gone '^Vorlan$' 1 || fail "--tray started with the main window open"
+shot 0-started-in-tray
+tray_click
+main=$(window_wait '^Vorlan$' 5) || fail "a tray click did not show the window"
+status_wait 'up to date' 1-up-to-date || fail "the status line did not say the list is up to date"
+idle_red=$(tray_redness)
+[ "$(notifications)" = 0 ] || fail "an empty list was announced"
+
+# A visitor leaves a request; the next poll announces it once.
+curl -s -o /dev/null --data-urlencode "name=Anna Petrova" \
+    --data-urlencode "phone=+7 900 123-45-67" "$SITE_URL/index.php"
+get_data
+main=$(window_wait '^Vorlan: 1 pending$' 10) || fail "the visitor's request did not appear"
+for _ in $(seq 1 30); do [ "$(notifications)" = 1 ] && break; sleep 0.1; done
+[ "$(notifications)" = 1 ] || fail "the new request was announced $(notifications) times"
+grep -q '"Anna Petrova' "$scratch/notify.log" || fail "the notification did not name the caller"
+grep -A1 '"sound-name"' "$scratch/notify.log" | grep -q '"message-new-instant"' \
+    || fail "the notification carried no sound for a new message"
+grep -A1 '"default"' "$scratch/notify.log" | grep -q '"Take the call"' \
+    || fail "the notification offered no action to take the call"
+shot 2-request-announced
+pending_red=$(tray_redness)
+[ "$pending_red" -gt $((idle_red + 20)) ] \
+    || fail "the tray icon did not change with a pending request ($idle_red -> $pending_red)"
+tooltip_wait 'pending requests: 1' 3-tooltip-pending \
+    || fail "the tooltip did not count the pending request"
+
+get_data
+sleep 1
+[ "$(notifications)" = 1 ] || fail "a poll without new calls announced again"
+
+# The notification's action takes the call; a draft typed and the dialog closed with Esc.
+dunstctl action 0
+dialog=$(window_wait '^Conversation$' 10) || fail "the notification's action opened no dialog"
+show_call 1 | grep -q '"status":"processing"' || fail "the action did not take the call"
+draft="Called back: visit on Friday, 10:30; 100% sure & <glad>
+second line"
+xdotool windowactivate --sync "$dialog"
+xdotool type --delay 15 "${draft%%$'\n'*}"
+xdotool key Return
+xdotool type --delay 15 "${draft#*$'\n'}"
+sleep 1
+shot 4-draft-typed
+xdotool key Escape
+window_gone '^Conversation$' 5 || fail "Esc did not close the conversation dialog"
+[ -n "$(ls "$home/.vorlan/drafts" 2>/dev/null)" ] || fail "no draft was kept"
+[ "$(stat -c %a "$home/.vorlan/drafts"/*)" = 600 ] || fail "the draft is readable by others"
+
+# The site goes down: the status line, the tooltip and a take say so.
+site_stop
+get_data
+status_wait 'unreachable' 5-site-down || fail "the status line did not say the site is unreachable"
+tooltip_wait 'unreachable' 6-tooltip-down || fail "the tooltip did not say the site is unreachable"
+# The row sits below the banner of the call in conversation.
+window_geometry "$main"
+click_at $((WIN_X + 80)) $((WIN_Y + 108))
+status_wait 'could not reach' 7-take-unreachable || fail "a take did not say it could not reach the site"
+window_gone '^Conversation$' 1 || fail "a failed take opened the dialog"
+
+# The site comes back.
+site_restart || fail "the site did not come back"
+get_data
+status_wait 'up to date' 8-site-back || fail "the status line did not recover"
+
+# Quitting with an unsent draft asks first; the draft outlives the program.
+app_quit_asked() {
+    menu_choose "$main" 40 34
+    window_wait '^Unsent result$' 5
+}
+question=$(app_quit_asked) || fail "quitting with an unsent draft did not ask"
+shot 9-quit-asks
+xdotool windowactivate --sync "$question" key alt+y
+app_wait_exit 10 || fail "confirming the quit did not end the program"
+[ "$APP_STATUS" = 0 ] || fail "the program ended with status $APP_STATUS"
+
+app_start "$home"
+main=$(window_wait '^Vorlan: 1 pending$' 15) || fail "the restarted program did not list the call"
+sleep 1
+window_geometry "$main"
+click_at $((WIN_X + 80)) $((WIN_Y + 68))
+dialog=$(window_wait '^Conversation$' 10) || fail "taking the call again opened no dialog"
+sleep 0.5
+shot 10-draft-restored
+xdotool windowactivate --sync "$dialog" key ctrl+Return
+window_gone '^Conversation$' 10 || fail "Ctrl+Enter did not send the result"
+show_call 1 | grep -q '"status":"closed"' || fail "the site did not close the call"
+stored=$(show_call 1 | php -r 'echo json_decode(stream_get_contents(STDIN), true)["comment"];')
+[ "$stored" = "$draft" ] || fail "the site stored \"$stored\" instead of the draft"
+[ -z "$(ls "$home/.vorlan/drafts" 2>/dev/null)" ] || fail "the confirmed draft was not removed"
+main=$(window_wait '^Vorlan$' 10) || fail "the closed call stayed in the list"
+shot 11-call-closed
+
+# Without a notification service, the tray's own balloon announces.
+kill "$dunst_pid"
+sleep 0.5
+before=$(notifications)
+curl -s -o /dev/null --data-urlencode "name=Boris" --data-urlencode "phone=+7 900 000-00-01" \
+    "$SITE_URL/index.php"
+get_data
+window_wait '^Vorlan: 1 pending$' 10 >/dev/null || fail "the second request did not appear"
+[ "$(notifications)" = $((before + 1)) ] || fail "the second request was not offered to the bus"
+balloon=""
+for _ in $(seq 1 10); do
+    balloon=$(read_screen "330x110+690+25" 12-balloon)
+    grep -q 'Boris' <<<"$balloon" && break
+    sleep 0.5
+done
+grep -q 'Boris' <<<"$balloon" || fail "no balloon named the caller (read: $balloon)"
+# A click on the balloon takes the call, as the notification's action does.
+click_at 900 80
+dialog=$(window_wait '^Conversation$' 10) || fail "a click on the balloon opened no dialog"
+show_call 2 | grep -q '"status":"processing"' || fail "the balloon's click did not take the call"
+xdotool windowactivate --sync "$dialog" key Escape
+window_gone '^Conversation$' 5 || fail "Esc did not close the second conversation"
+# The tray menu switches the announcements off (kept in vorlan.conf) and gets data at once.
+tray_menu_pick() {
+    local x y w h
+    read -r x y w h < <(tray_icon_boxes | head -n 1)
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
+    sleep 0.8
+    shot "$2"
+    xdotool key --repeat "$1" --delay 100 Down
+    xdotool key Return
+    sleep 0.5
+}
+tray_menu_pick 3 13-tray-menu
+grep -q '"notifyNewCalls": false' "$home/.vorlan/vorlan.conf" \
+    || fail "switching the announcements off was not kept"
+grep -q '"operatorID": "' "$home/.vorlan/vorlan.conf" || fail "the registration was lost"
+before=$(notifications)
+curl -s -o /dev/null --data-urlencode "name=Clara" --data-urlencode "phone=+7 900 000-00-02" \
+    "$SITE_URL/index.php"
+tray_menu_pick 2 14-tray-menu-get-data
+window_wait '^Vorlan: 2 pending$' 10 >/dev/null || fail "Get data now in the tray menu did not poll"
+sleep 1
+[ "$(notifications)" = "$before" ] || fail "a request was announced with the announcements off"
+app_quit "$main" || fail "Quit application did not end the program"
+echo "PASS: operator desk"
