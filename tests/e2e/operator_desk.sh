@@ -93,6 +93,17 @@ tray_redness() {
     convert "$scratch/tray.png" -format '%[fx:int(100*(mean.r-mean.b))]' info:
 }
 get_data() { xdotool windowactivate --sync "$main" key F5; sleep 1; }
+# Picks the item <n> places down the tray icon's context menu.
+tray_menu_pick() {
+    local x y w h
+    read -r x y w h < <(tray_icon_boxes | head -n 1)
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
+    sleep 0.8
+    shot "$2"
+    xdotool key --repeat "$1" --delay 100 Down
+    xdotool key Return
+    sleep 0.5
+}
 
 scratch_new
 home=$SCRATCH
@@ -136,6 +147,21 @@ tooltip_wait 'pending requests: 1' 3-tooltip-pending \
 get_data
 sleep 1
 [ "$(notifications)" = 1 ] || fail "a poll without new calls announced again"
+
+# Another program has the keyboard: a poll that brings no new call leaves it there.
+xmessage -title Typing "Another program" &
+DESKTOP_PIDS+=($!)
+other=$(window_wait '^Typing$' 5) || fail "the other program's window did not show"
+xdotool windowactivate --sync "$other"
+polls=$(grep -c ' Accepted$' "$SITE_LOG")
+tray_menu_pick 2 3a-poll-beside-other-program
+until_true 5 test "$(grep -c ' Accepted$' "$SITE_LOG")" -gt "$polls" \
+    || fail "Get data now in the tray menu did not poll"
+sleep 1
+[ "$(xdotool getactivewindow)" = "$other" ] || fail "a poll without new calls took the keyboard"
+[ "$(notifications)" = 1 ] || fail "a poll without new calls announced again"
+shot 3b-keyboard-kept
+kill "${DESKTOP_PIDS[-1]}"
 
 # The notification's action takes the call; a draft typed and the dialog closed with Esc.
 dunstctl action 0
@@ -221,16 +247,6 @@ show_call 2 | grep -q '"status":"processing"' || fail "the balloon's click did n
 xdotool windowactivate --sync "$dialog" key Escape
 window_gone '^Conversation$' 5 || fail "Esc did not close the second conversation"
 # The tray menu switches the announcements off (kept in vorlan.conf) and gets data at once.
-tray_menu_pick() {
-    local x y w h
-    read -r x y w h < <(tray_icon_boxes | head -n 1)
-    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
-    sleep 0.8
-    shot "$2"
-    xdotool key --repeat "$1" --delay 100 Down
-    xdotool key Return
-    sleep 0.5
-}
 tray_menu_pick 3 13-tray-menu
 grep -q '"notifyNewCalls": false' "$home/.vorlan/vorlan.conf" \
     || fail "switching the announcements off was not kept"
