@@ -2,10 +2,11 @@ import QtQuick 2.15
 import QtQuick.Controls 1.4
 import QtQuick.Layouts 1.0
 import QtQuick.Window 2.2
+import "qrc:/"
 
 // The default main window: the pending call-back requests of this workplace.
-// It is loaded without a file name, so packaged documents are reached by qrc: URLs and
-// its own texts carry the translation context "MainWindow" explicitly.
+// It is loaded without a file name, so packaged documents and the theme are reached by qrc:
+// URLs and its own texts carry the translation context "MainWindow" explicitly.
 ApplicationWindow {
     id: mainWindow
     objectName: "mainWindow"
@@ -113,9 +114,9 @@ ApplicationWindow {
         property font font
         property bool dialable: false
         signal phoneClicked()
-        anchors.leftMargin: 12
-        anchors.rightMargin: 12
-        spacing: 6
+        anchors.leftMargin: Theme.paddingRow
+        anchors.rightMargin: Theme.paddingRow
+        spacing: Theme.paddingCompact
         Repeater {
             model: 5
             Text {
@@ -128,7 +129,7 @@ ApplicationWindow {
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
                 font: columns.font
-                color: index === 1 && columns.dialable ? "#1a4fb5" : "black"
+                color: index === 1 && columns.dialable ? Theme.linkText : "black"
                 text: columns.texts[index] === undefined ? "" : columns.texts[index]
 
                 HoverHandler {
@@ -152,9 +153,9 @@ ApplicationWindow {
         property var rows: []
         flags: Qt.Dialog
         visible: true
-        color: "#eeeef5"
-        width: Math.max(420, content.implicitWidth + 40)
-        height: content.implicitHeight + 40
+        color: Theme.windowBackground
+        width: Math.max(420, content.implicitWidth + 2 * Theme.paddingLarge)
+        height: content.implicitHeight + 2 * Theme.paddingLarge
         minimumWidth: 420
         minimumHeight: height
         maximumHeight: height
@@ -166,8 +167,8 @@ ApplicationWindow {
         ColumnLayout {
             id: content
             anchors.fill: parent
-            anchors.margins: 20
-            spacing: 12
+            anchors.margins: Theme.paddingLarge
+            spacing: Theme.paddingRow
             Text {
                 visible: dialog.heading !== ""
                 font.bold: true
@@ -250,10 +251,10 @@ ApplicationWindow {
         parent: mainWindow.contentItem
         z: 10
         visible: false
-        color: "#ffffe1"
-        border.color: "#777788"
-        width: tipText.implicitWidth + 10
-        height: tipText.implicitHeight + 6
+        color: Theme.tooltipBackground
+        border.color: Theme.placeholderText
+        width: tipText.implicitWidth + Theme.paddingMedium
+        height: tipText.implicitHeight + Theme.paddingCompact
         function follow(item) {
             visible = item !== null
             if (!item)
@@ -333,13 +334,13 @@ ApplicationWindow {
             Layout.fillWidth: true
             Layout.preferredHeight: 40
             visible: conversationCallID !== "" && conversationDialog === null
-            color: "#fff4d6"
+            color: Theme.bannerBackground
 
             Text {
                 anchors.left: parent.left
-                anchors.leftMargin: 12
+                anchors.leftMargin: Theme.paddingRow
                 anchors.right: resumeButton.left
-                anchors.rightMargin: 12
+                anchors.rightMargin: Theme.paddingRow
                 anchors.verticalCenter: parent.verticalCenter
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
@@ -352,7 +353,7 @@ ApplicationWindow {
                 id: resumeButton
                 objectName: "resumeButton"
                 anchors.right: parent.right
-                anchors.rightMargin: 12
+                anchors.rightMargin: Theme.paddingRow
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTranslate("MainWindow", "Write the result")
                 onClicked: GUI.closeConversation(conversationCallID)
@@ -362,7 +363,7 @@ ApplicationWindow {
         Rectangle {
             Layout.fillWidth: true
             Layout.preferredHeight: 28
-            color: "#e4e4ee"
+            color: Theme.headerBackground
 
             CallColumns {
                 anchors.fill: parent
@@ -423,9 +424,9 @@ ApplicationWindow {
                 readonly property string phone: model.phone
                 width: callList.width
                 height: 36
-                color: ListView.isCurrentItem ? "#c9d8f5"
-                                              : rowArea.containsMouse ? "#dde6f7"
-                                                                      : (index % 2 ? "#f5f5fa" : "#ffffff")
+                color: ListView.isCurrentItem ? Theme.rowCurrentBackground
+                       : rowArea.containsMouse ? Theme.rowHoverBackground
+                       : index % 2 ? Theme.rowAlternateBackground : Theme.rowBackground
 
                 MouseArea {
                     id: rowArea
@@ -451,14 +452,14 @@ ApplicationWindow {
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.bottom: parent.bottom
-                height: dialNote.implicitHeight + 12
+                height: dialNote.implicitHeight + 2 * Theme.paddingCompact
                 visible: false
-                color: "#fff4d6"
+                color: Theme.bannerBackground
                 Text {
                     id: dialNote
                     objectName: "dialNote"
                     anchors.fill: parent
-                    anchors.margins: 6
+                    anchors.margins: Theme.paddingCompact
                     wrapMode: Text.Wrap
                     textFormat: Text.PlainText
                 }
@@ -473,8 +474,8 @@ ApplicationWindow {
                 objectName: "noPendingRequests"
                 anchors.centerIn: parent
                 visible: callList.count === 0
-                color: "#777788"
-                font.pixelSize: 16
+                color: Theme.placeholderText
+                font.pixelSize: Theme.fontSizeLarge
                 text: qsTranslate("MainWindow", "No pending requests")
             }
         }
@@ -486,7 +487,7 @@ ApplicationWindow {
             objectName: "statusLine"
             Layout.fillWidth: true
             Layout.preferredHeight: 24
-            color: alarming ? "#f7e0de" : "#eeeef5"
+            color: alarming ? Theme.alarmBackground : Theme.windowBackground
             readonly property bool hasSiteStatus: typeof siteStatus !== "undefined" && siteStatus !== null
             readonly property bool siteFailing: hasSiteStatus && siteStatus.failing && !siteStatus.busy
             readonly property bool alarming: siteFailing || (hasSiteStatus && siteStatus.notice !== "")
@@ -499,17 +500,17 @@ ApplicationWindow {
 
             RowLayout {
                 anchors.fill: parent
-                anchors.leftMargin: 12
-                anchors.rightMargin: 12
-                spacing: 12
+                anchors.leftMargin: Theme.paddingRow
+                anchors.rightMargin: Theme.paddingRow
+                spacing: Theme.paddingRow
                 Text {
                     objectName: "siteStatusText"
                     Layout.fillWidth: statusLine.stateText !== ""
                     visible: statusLine.stateText !== ""
                     elide: Text.ElideRight
                     textFormat: Text.PlainText
-                    color: statusLine.alarming ? "#a01010" : "#333344"
-                    font.pixelSize: 11
+                    color: statusLine.alarming ? Theme.alarmText : Theme.statusText
+                    font.pixelSize: Theme.fontSizeSmall
                     text: statusLine.stateText
                 }
                 // Room goes to what went wrong.
@@ -518,8 +519,8 @@ ApplicationWindow {
                     Layout.fillWidth: statusLine.stateText === ""
                     horizontalAlignment: statusLine.stateText === "" ? Text.AlignLeft : Text.AlignRight
                     elide: Text.ElideRight
-                    color: "#555566"
-                    font.pixelSize: 11
+                    color: Theme.hintText
+                    font.pixelSize: Theme.fontSizeSmall
                     text: qsTranslate("MainWindow", "Click a request to take it; click a number to dial it.")
                 }
             }

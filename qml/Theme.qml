@@ -12,6 +12,7 @@ QtObject {
     readonly property color rowAlternateBackground: "#f5f5fa"
     readonly property color rowHoverBackground: "#dde6f7"
     readonly property color rowCurrentBackground: "#c9d8f5"
+    readonly property color tooltipBackground: "#ffffe1"
 
     readonly property color text: "black"
     readonly property color wrongValueText: "red"
@@ -23,6 +24,7 @@ QtObject {
     readonly property color alarmText: "#a01010"
 
     readonly property int paddingSmall: 5
+    readonly property int paddingCompact: 6
     readonly property int paddingMedium: 10
     readonly property int paddingRow: 12
     readonly property int paddingLarge: 20
