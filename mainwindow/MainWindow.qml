@@ -2,10 +2,11 @@ import QtQuick 2.15
 import QtQuick.Controls 1.4
 import QtQuick.Layouts 1.0
 import QtQuick.Window 2.2
+import "qrc:/"
 
 // The default main window: the pending call-back requests of this workplace.
-// It is loaded without a file name, so packaged documents are reached by qrc: URLs and
-// its own texts carry the translation context "MainWindow" explicitly.
+// It is loaded without a file name, so packaged documents and the theme are reached by qrc:
+// URLs and its own texts carry the translation context "MainWindow" explicitly.
 ApplicationWindow {
     id: mainWindow
     objectName: "mainWindow"
@@ -113,20 +114,22 @@ ApplicationWindow {
         property font font
         property bool dialable: false
         signal phoneClicked()
-        anchors.leftMargin: 12
-        anchors.rightMargin: 12
-        spacing: 6
+        anchors.leftMargin: Theme.paddingRow
+        anchors.rightMargin: Theme.paddingRow
+        spacing: Theme.paddingCompact
         Repeater {
             model: 5
             Text {
-                readonly property var widths: [[90, 150], [120, 140], [40, 160], [60, 80], [60, 90]]
+                // Minimum and widest width of each column; the date takes what is left.
+                readonly property var widths: [[90, 150], [120, 140], [40, 40], [60, 80], [60, 90]]
                 Layout.minimumWidth: widths[index][0]
                 Layout.preferredWidth: widths[index][1]
-                Layout.fillWidth: index === 2
+                Layout.maximumWidth: index === 2 ? Number.POSITIVE_INFINITY : widths[index][1]
+                Layout.fillWidth: true
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
                 font: columns.font
-                color: index === 1 && columns.dialable ? "#1a4fb5" : "black"
+                color: index === 1 && columns.dialable ? Theme.linkText : "black"
                 text: columns.texts[index] === undefined ? "" : columns.texts[index]
 
                 HoverHandler {
@@ -150,9 +153,9 @@ ApplicationWindow {
         property var rows: []
         flags: Qt.Dialog
         visible: true
-        color: "#eeeef5"
-        width: Math.max(420, content.implicitWidth + 40)
-        height: content.implicitHeight + 40
+        color: Theme.windowBackground
+        width: Math.max(420, content.implicitWidth + 2 * Theme.paddingLarge)
+        height: content.implicitHeight + 2 * Theme.paddingLarge
         minimumWidth: 420
         minimumHeight: height
         maximumHeight: height
@@ -164,8 +167,8 @@ ApplicationWindow {
         ColumnLayout {
             id: content
             anchors.fill: parent
-            anchors.margins: 20
-            spacing: 12
+            anchors.margins: Theme.paddingLarge
+            spacing: Theme.paddingRow
             Text {
                 visible: dialog.heading !== ""
                 font.bold: true
@@ -248,10 +251,10 @@ ApplicationWindow {
         parent: mainWindow.contentItem
         z: 10
         visible: false
-        color: "#ffffe1"
-        border.color: "#777788"
-        width: tipText.implicitWidth + 10
-        height: tipText.implicitHeight + 6
+        color: Theme.tooltipBackground
+        border.color: Theme.placeholderText
+        width: tipText.implicitWidth + Theme.paddingMedium
+        height: tipText.implicitHeight + Theme.paddingCompact
         function follow(item) {
             visible = item !== null
             if (!item)
@@ -266,6 +269,16 @@ ApplicationWindow {
             anchors.centerIn: parent
             textFormat: Text.PlainText
         }
+    }
+
+    // Without a program for tel: addresses the number is copied instead, and the window says so.
+    function dial(phone) {
+        if (GUI.dial(phone))
+            return
+        clipboardHelper.copyText(phone)
+        dialNote.text = qsTranslate("MainWindow", "No program for calls is set up on this computer; the number %1 was copied.").arg(phone)
+        dialNoteBox.visible = true
+        dialNoteTimer.restart()
     }
 
     function statusText(status) {
@@ -321,12 +334,15 @@ ApplicationWindow {
             Layout.fillWidth: true
             Layout.preferredHeight: 40
             visible: conversationCallID !== "" && conversationDialog === null
-            color: "#fff4d6"
+            color: Theme.bannerBackground
 
             Text {
                 anchors.left: parent.left
-                anchors.leftMargin: 12
+                anchors.leftMargin: Theme.paddingRow
+                anchors.right: resumeButton.left
+                anchors.rightMargin: Theme.paddingRow
                 anchors.verticalCenter: parent.verticalCenter
+                elide: Text.ElideRight
                 textFormat: Text.PlainText
                 text: conversationCall
                       ? qsTranslate("MainWindow", "In conversation: %1, %2")
@@ -334,9 +350,10 @@ ApplicationWindow {
                       : ""
             }
             Button {
+                id: resumeButton
                 objectName: "resumeButton"
                 anchors.right: parent.right
-                anchors.rightMargin: 12
+                anchors.rightMargin: Theme.paddingRow
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTranslate("MainWindow", "Write the result")
                 onClicked: GUI.closeConversation(conversationCallID)
@@ -346,7 +363,7 @@ ApplicationWindow {
         Rectangle {
             Layout.fillWidth: true
             Layout.preferredHeight: 28
-            color: "#e4e4ee"
+            color: Theme.headerBackground
 
             CallColumns {
                 anchors.fill: parent
@@ -407,9 +424,9 @@ ApplicationWindow {
                 readonly property string phone: model.phone
                 width: callList.width
                 height: 36
-                color: ListView.isCurrentItem ? "#c9d8f5"
-                                              : rowArea.containsMouse ? "#dde6f7"
-                                                                      : (index % 2 ? "#f5f5fa" : "#ffffff")
+                color: ListView.isCurrentItem ? Theme.rowCurrentBackground
+                       : rowArea.containsMouse ? Theme.rowHoverBackground
+                       : index % 2 ? Theme.rowAlternateBackground : Theme.rowBackground
 
                 MouseArea {
                     id: rowArea
@@ -425,7 +442,31 @@ ApplicationWindow {
                     texts: [model.name, model.phone, model.cr_date, waitingText(model.minutesWaited),
                             statusText(model.status)]
                     dialable: true
-                    onPhoneClicked: GUI.launchURL("tel:" + model.phone)
+                    onPhoneClicked: dial(model.phone)
+                }
+            }
+
+            Rectangle {
+                id: dialNoteBox
+                objectName: "dialNoteBox"
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                height: dialNote.implicitHeight + 2 * Theme.paddingCompact
+                visible: false
+                color: Theme.bannerBackground
+                Text {
+                    id: dialNote
+                    objectName: "dialNote"
+                    anchors.fill: parent
+                    anchors.margins: Theme.paddingCompact
+                    wrapMode: Text.Wrap
+                    textFormat: Text.PlainText
+                }
+                Timer {
+                    id: dialNoteTimer
+                    interval: 8000
+                    onTriggered: dialNoteBox.visible = false
                 }
             }
 
@@ -433,8 +474,8 @@ ApplicationWindow {
                 objectName: "noPendingRequests"
                 anchors.centerIn: parent
                 visible: callList.count === 0
-                color: "#777788"
-                font.pixelSize: 16
+                color: Theme.placeholderText
+                font.pixelSize: Theme.fontSizeLarge
                 text: qsTranslate("MainWindow", "No pending requests")
             }
         }
@@ -446,7 +487,7 @@ ApplicationWindow {
             objectName: "statusLine"
             Layout.fillWidth: true
             Layout.preferredHeight: 24
-            color: alarming ? "#f7e0de" : "#eeeef5"
+            color: alarming ? Theme.alarmBackground : Theme.windowBackground
             readonly property bool hasSiteStatus: typeof siteStatus !== "undefined" && siteStatus !== null
             readonly property bool siteFailing: hasSiteStatus && siteStatus.failing && !siteStatus.busy
             readonly property bool alarming: siteFailing || (hasSiteStatus && siteStatus.notice !== "")
@@ -459,17 +500,17 @@ ApplicationWindow {
 
             RowLayout {
                 anchors.fill: parent
-                anchors.leftMargin: 12
-                anchors.rightMargin: 12
-                spacing: 12
+                anchors.leftMargin: Theme.paddingRow
+                anchors.rightMargin: Theme.paddingRow
+                spacing: Theme.paddingRow
                 Text {
                     objectName: "siteStatusText"
                     Layout.fillWidth: statusLine.stateText !== ""
                     visible: statusLine.stateText !== ""
                     elide: Text.ElideRight
                     textFormat: Text.PlainText
-                    color: statusLine.alarming ? "#a01010" : "#333344"
-                    font.pixelSize: 11
+                    color: statusLine.alarming ? Theme.alarmText : Theme.statusText
+                    font.pixelSize: Theme.fontSizeSmall
                     text: statusLine.stateText
                 }
                 // Room goes to what went wrong.
@@ -478,8 +519,8 @@ ApplicationWindow {
                     Layout.fillWidth: statusLine.stateText === ""
                     horizontalAlignment: statusLine.stateText === "" ? Text.AlignLeft : Text.AlignRight
                     elide: Text.ElideRight
-                    color: "#555566"
-                    font.pixelSize: 11
+                    color: Theme.hintText
+                    font.pixelSize: Theme.fontSizeSmall
                     text: qsTranslate("MainWindow", "Click a request to take it; click a number to dial it.")
                 }
             }

@@ -16,7 +16,7 @@ Window {
     title: qsTr("Conversation")
     flags: Qt.Dialog
     modality: Qt.ApplicationModal
-    color: "#eeeef5"
+    color: Theme.windowBackground
 
     // The call whose result is typed here, and whether drafts can be kept for it.
     property string callID: ""
@@ -61,6 +61,8 @@ Window {
     }
 
     onClosing: keepDraft()
+    // A main window may destroy the dialog without closing it, to open another.
+    Component.onDestruction: keepDraft()
 
     Timer {
         id: draftTimer
@@ -90,9 +92,9 @@ Window {
         Item {
             id: nameRow
             anchors.left: parent.left
-            anchors.leftMargin: 20
+            anchors.leftMargin: Theme.paddingLarge
             anchors.top: parent.top
-            anchors.topMargin: 20
+            anchors.topMargin: Theme.paddingLarge
             height: 10
 
             Text {
@@ -106,16 +108,16 @@ Window {
                 textFormat: Text.PlainText
                 text: "Jhon"
                 anchors.left: nameLabel.right
-                anchors.leftMargin: 10
+                anchors.leftMargin: Theme.paddingMedium
             }
         }
 
         Item {
             id: phoneRow
             anchors.left: parent.left
-            anchors.leftMargin: 20
+            anchors.leftMargin: Theme.paddingLarge
             anchors.top: nameRow.bottom
-            anchors.topMargin: 20
+            anchors.topMargin: Theme.paddingLarge
             height: 10
 
             Text {
@@ -129,16 +131,16 @@ Window {
                 textFormat: Text.PlainText
                 text: "12343535"
                 anchors.left: phoneLabel.right
-                anchors.leftMargin: 10
+                anchors.leftMargin: Theme.paddingMedium
             }
         }
 
         Item {
             id: resultBlock
             anchors.left: parent.left
-            anchors.leftMargin: 20
+            anchors.leftMargin: Theme.paddingLarge
             anchors.top: phoneRow.bottom
-            anchors.topMargin: 30
+            anchors.topMargin: Theme.paddingXLarge
 
             Text {
                 id: resultLabel
@@ -148,7 +150,7 @@ Window {
                 id: resultText
                 objectName: "resultText"
                 anchors.top: resultLabel.bottom
-                anchors.topMargin: 10
+                anchors.topMargin: Theme.paddingMedium
                 anchors.left: resultLabel.left
                 width: 360
                 height: 140
@@ -165,13 +167,13 @@ Window {
             id: notAcceptedNotice
             objectName: "notAcceptedNotice"
             anchors.left: parent.left
-            anchors.leftMargin: 20
+            anchors.leftMargin: Theme.paddingLarge
             anchors.right: buttonRow.left
-            anchors.rightMargin: 10
+            anchors.rightMargin: Theme.paddingMedium
             anchors.verticalCenter: buttonRow.verticalCenter
             visible: false
-            color: "#b00000"
-            font.pixelSize: 11
+            color: Theme.errorText
+            font.pixelSize: Theme.fontSizeSmall
             wrapMode: Text.WordWrap
             textFormat: Text.PlainText
             text: conversationDialog.failureNotice !== "" ? conversationDialog.failureNotice
@@ -181,10 +183,10 @@ Window {
         Row {
             id: buttonRow
             anchors.right: parent.right
-            anchors.rightMargin: 20
+            anchors.rightMargin: Theme.paddingLarge
             anchors.bottom: parent.bottom
-            anchors.bottomMargin: 10
-            spacing: 10
+            anchors.bottomMargin: Theme.paddingMedium
+            spacing: Theme.paddingMedium
 
             Button {
                 id: closeButton

@@ -52,8 +52,8 @@ Window {
         id: fields
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.top: parent.top
-        anchors.topMargin: 80
-        spacing: 20
+        anchors.topMargin: 2 * Theme.paddingXXLarge
+        spacing: Theme.paddingLarge
 
         LabeledTextInput {
             id: siteUrl
@@ -83,11 +83,11 @@ Window {
         objectName: "plainHttpWarning"
         anchors.left: fields.left
         anchors.top: fields.bottom
-        anchors.topMargin: 6
+        anchors.topMargin: Theme.paddingCompact
         width: 330
         visible: workplaceRegistration.sendsPasswordInClear(siteUrl.inputText)
-        color: "#b00000"
-        font.pixelSize: 11
+        color: Theme.errorText
+        font.pixelSize: Theme.fontSizeSmall
         wrapMode: Text.WordWrap
         textFormat: Text.PlainText
         text: qsTr("This address is plain http: the password will travel unencrypted. Use https:// if the site offers it.")
@@ -98,7 +98,7 @@ Window {
         objectName: "registerButton"
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.top: fields.bottom
-        anchors.topMargin: 40
+        anchors.topMargin: Theme.paddingXXLarge
         text: qsTr("Register")
         onClicked: workplaceRegistration.register()
     }

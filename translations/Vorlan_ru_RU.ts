@@ -156,6 +156,10 @@
         <source>processing</source>
         <translation>в работе</translation>
     </message>
+    <message>
+        <source>No program for calls is set up on this computer; the number %1 was copied.</source>
+        <translation>На этом компьютере не настроена программа для звонков; номер %1 скопирован.</translation>
+    </message>
 </context>
 <context>
     <name>OperatorID</name>

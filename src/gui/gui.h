@@ -48,6 +48,9 @@ public:
     Q_INVOKABLE void exitProgramm();
     Q_INVOKABLE void launchURL(QString url);
     Q_INVOKABLE void registerWorkplace(QString wsName, QString url, QString pass);
+    // Opens the number's tel: address; false, with nothing opened, when the desktop has no
+    // program for such addresses.
+    Q_INVOKABLE bool dial(QString phone);
 
     // Keeps the main window hidden at start, in the tray (the autostart entry asks for it).
     void setStartInTray(bool inTray) { startInTray = inTray; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The default window lists the calls oldest first: with 300 pending calls of mixed ids and
 # dates (two of them arriving together, one with a date that cannot be read), the first row is
-# the call that has waited longest, and Enter on it takes exactly that call at the site.
+# the call that has waited longest, a click on its number copies the number (there is no
+# program for calls here), and Enter on it takes exactly that call at the site.
 set -u
 E2E_NAME=oldest_first
 export VORLAN_SITE_PASSWORD=oldest-password
@@ -36,9 +37,22 @@ sleep 1
 shot 1-listed
 show_call 217 | grep -q '"status":"new"' || fail "call 217 was not new to begin with"
 
+# This desktop has no program for tel: addresses: a click on the number copies it instead.
+window_geometry "$main"
+click_at $((WIN_X + 200)) $((WIN_Y + 68))
+sleep 0.5
+shot 2-number-copied
+[ "$(xclip -o -selection clipboard 2>/dev/null)" = "+7 900 0000217" ] \
+    || fail "a click on the first row's number did not copy it"
+show_call 217 | grep -q '"status":"new"' || fail "a click on the number took the call"
+# The window at its minimum size, for the artefacts: nothing overprints.
+xdotool windowsize --sync "$main" 420 240
+sleep 0.5
+shot 3-minimum-size
+
 xdotool windowactivate --sync "$main" key Return
 dialog=$(window_wait '^Conversation$' 10) || fail "Enter on the first row opened no conversation"
-shot 2-oldest-taken
+shot 4-oldest-taken
 show_call 217 | grep -q '"status":"processing"' || fail "Enter did not take call 217, the oldest"
 taken=$(VORLAN_DB=$SITE_DB php -r '
     require getenv("VORLAN_SOURCE_DIR") . "/server/lib/bootstrap.php";

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A working stretch at the operator's desk against the reference site, with a real notification
 # daemon on a session bus of its own: started in the tray, a new request is announced once
-# (notification, tray icon, tooltip), its notification's action takes the call, a draft result survives the dialog and a
-# restart, the site going down and coming back shows in the status line, the tooltip and a
-# take, and Ctrl+Enter sends the draft, which the site stores exactly.
+# (notification, tray icon, tooltip), its notification's action takes the call, a draft result
+# survives the dialog and a restart, the site going down and coming back shows in the status
+# line, the tooltip and a take, and Ctrl+Enter sends the draft, which the site stores exactly.
 set -u
 E2E_NAME=operator_desk
 source "$(dirname "$0")/session.sh"
@@ -28,37 +28,18 @@ site_restart() {
     return 1
 }
 
-# A session bus without service activation, so the notification service is exactly the daemon
+# The session bus has no service activation, so the notification service is exactly the daemon
 # started here; dbus-monitor records every notification sent on it.
-cat >"$scratch/bus.conf" <<'EOF'
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-{ read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --config-file="$scratch/bus.conf" \
-    --fork --print-address=1 --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS
-SESSION_PIDS+=("$bus_pid")
+source "$(dirname "$0")/desktop_session.sh"
+bus_start
 dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$scratch/notify.log" 2>&1 &
-SESSION_PIDS+=($!)
+DESKTOP_PIDS+=($!)
 dunst >"$scratch/dunst.log" 2>&1 &
 dunst_pid=$!
-SESSION_PIDS+=("$dunst_pid")
-for _ in $(seq 1 50); do
-    dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
-        /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
-        >/dev/null 2>&1 && break
-    sleep 0.1
-done
+DESKTOP_PIDS+=("$dunst_pid")
+until_true 5 dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
+    /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
+    >/dev/null 2>&1 || fail "dunst did not take the notification service"
 notifications() { grep -c 'member=Notify' "$scratch/notify.log"; }
 
 # The text of a screen area, read back from a screenshot (enlarged, so small type reads well).
@@ -94,6 +75,16 @@ tooltip_text() {
     read_screen "600x140+$((x + w / 2 - 450))+$((y + h / 2))" "$1"
     xdotool mousemove 500 400
 }
+# Hovers until the tooltip reads as the pattern says; a busy machine shows it late.
+tooltip_wait() {
+    local text
+    for _ in 1 2 3 4; do
+        text=$(tooltip_text "$2")
+        grep -qiE "$1" <<<"$text" && return 0
+    done
+    echo "tooltip read: $text" >&2
+    return 1
+}
 # How red the tray icon is: the mean of red minus blue over its box, in percent.
 tray_redness() {
     local x y w h
@@ -102,6 +93,17 @@ tray_redness() {
     convert "$scratch/tray.png" -format '%[fx:int(100*(mean.r-mean.b))]' info:
 }
 get_data() { xdotool windowactivate --sync "$main" key F5; sleep 1; }
+# Picks the item <n> places down the tray icon's context menu.
+tray_menu_pick() {
+    local x y w h
+    read -r x y w h < <(tray_icon_boxes | head -n 1)
+    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
+    sleep 0.8
+    shot "$2"
+    xdotool key --repeat "$1" --delay 100 Down
+    xdotool key Return
+    sleep 0.5
+}
 
 scratch_new
 home=$SCRATCH
@@ -139,12 +141,27 @@ shot 2-request-announced
 pending_red=$(tray_redness)
 [ "$pending_red" -gt $((idle_red + 20)) ] \
     || fail "the tray icon did not change with a pending request ($idle_red -> $pending_red)"
-tooltip_text 3-tooltip-pending | grep -qi 'pending requests: 1' \
+tooltip_wait 'pending requests: 1' 3-tooltip-pending \
     || fail "the tooltip did not count the pending request"
 
 get_data
 sleep 1
 [ "$(notifications)" = 1 ] || fail "a poll without new calls announced again"
+
+# Another program has the keyboard: a poll that brings no new call leaves it there.
+xmessage -title Typing "Another program" &
+DESKTOP_PIDS+=($!)
+other=$(window_wait '^Typing$' 5) || fail "the other program's window did not show"
+xdotool windowactivate --sync "$other"
+polls=$(grep -c ' Accepted$' "$SITE_LOG")
+tray_menu_pick 2 3a-poll-beside-other-program
+until_true 5 test "$(grep -c ' Accepted$' "$SITE_LOG")" -gt "$polls" \
+    || fail "Get data now in the tray menu did not poll"
+sleep 1
+[ "$(xdotool getactivewindow)" = "$other" ] || fail "a poll without new calls took the keyboard"
+[ "$(notifications)" = 1 ] || fail "a poll without new calls announced again"
+shot 3b-keyboard-kept
+kill "${DESKTOP_PIDS[-1]}"
 
 # The notification's action takes the call; a draft typed and the dialog closed with Esc.
 dunstctl action 0
@@ -167,7 +184,7 @@ window_gone '^Conversation$' 5 || fail "Esc did not close the conversation dialo
 site_stop
 get_data
 status_wait 'unreachable' 5-site-down || fail "the status line did not say the site is unreachable"
-tooltip_text 6-tooltip-down | grep -qi 'unreachable' || fail "the tooltip did not say the site is unreachable"
+tooltip_wait 'unreachable' 6-tooltip-down || fail "the tooltip did not say the site is unreachable"
 # The row sits below the banner of the call in conversation.
 window_geometry "$main"
 click_at $((WIN_X + 80)) $((WIN_Y + 108))
@@ -230,16 +247,6 @@ show_call 2 | grep -q '"status":"processing"' || fail "the balloon's click did n
 xdotool windowactivate --sync "$dialog" key Escape
 window_gone '^Conversation$' 5 || fail "Esc did not close the second conversation"
 # The tray menu switches the announcements off (kept in vorlan.conf) and gets data at once.
-tray_menu_pick() {
-    local x y w h
-    read -r x y w h < <(tray_icon_boxes | head -n 1)
-    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
-    sleep 0.8
-    shot "$2"
-    xdotool key --repeat "$1" --delay 100 Down
-    xdotool key Return
-    sleep 0.5
-}
 tray_menu_pick 3 13-tray-menu
 grep -q '"notifyNewCalls": false' "$home/.vorlan/vorlan.conf" \
     || fail "switching the announcements off was not kept"

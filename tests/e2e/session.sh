@@ -51,6 +51,8 @@ session_start() {
     display_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
     SESSION_PIDS+=($!)
+    # Whatever fails from here on, what this session started ends with the run.
+    trap session_stop EXIT
     for _ in $(seq 1 100); do
         [ -s "$display_file" ] && break
         sleep 0.1
@@ -70,7 +72,6 @@ session_start() {
         selection_wait _NET_SYSTEM_TRAY_S0 60 || session_helper_failed $! "trayer did not take the tray"
     fi
     export QT_QUICK_BACKEND=software XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-    trap session_stop EXIT
 }
 
 session_helper_failed() {

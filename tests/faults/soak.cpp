@@ -1,4 +1,5 @@
 #include "gui/gui.h"
+#include "processmemory.h"
 #include "testhttpserver.h"
 
 #include <QApplication>
@@ -55,18 +56,6 @@ QByteArray digest(const QStringList& rows) {
     return QCryptographicHash::hash(rows.join(QLatin1Char(' ')).toUtf8(), QCryptographicHash::Sha1);
 }
 
-qint64 residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return 0;
-}
 } // namespace
 
 QByteArray SoakRun::nextList() {
@@ -126,7 +115,7 @@ void SoakRun::check() {
 }
 
 void SoakRun::sampleResidentSize() {
-    residentNowKb = residentKb();
+    residentNowKb = processMemoryKiB("VmRSS");
     if (clock.elapsed() < 60000) {
         return;
     }

@@ -1,6 +1,7 @@
 #include "controllerfixture.h"
 #include "core/translators.h"
 #include "messageboxwatcher.h"
+#include "processmemory.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -98,24 +99,6 @@ QByteArray gzipBomb(int mebibytes) {
     return bomb;
 }
 
-// Since Linux 4.0 the peak can be reset to the current resident size.
-void resetPeakMemory() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) {
-        clear.write("5");
-    }
-}
-
-qint64 peakMemoryKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return 0;
-}
 } // namespace
 
 void TestFaults::init() {
@@ -179,9 +162,9 @@ void TestFaults::transportFault_keepsListThenRecovers() {
         QTimer::singleShot(600, site.get(), &TestHttpServer::closeConnections);
     }
     resetPeakMemory();
-    const qint64 memoryBefore = peakMemoryKiB();
+    const qint64 memoryBefore = processMemoryKiB("VmHWM");
     gui->getDataFromServer();
-    const qint64 memoryGrowth = peakMemoryKiB() - memoryBefore;
+    const qint64 memoryGrowth = processMemoryKiB("VmHWM") - memoryBefore;
 
     QVERIFY(servedWhileWaiting);
     QCOMPARE(log(), QStringList());

@@ -707,8 +707,14 @@ void TestGui::desk_trayAndStatusFollowSite() {
     gui->getDataFromServer();
     QCOMPARE(inside().siteStatus().failingSince(), since);
 
-    site->route("/vorlan/get.php", Response::json("[]"));
+    // Back, slowly: while the poll waits, the status line says a request is under way.
+    Response slow = Response::json("[]");
+    slow.delayMs = 300;
+    site->route("/vorlan/get.php", slow);
+    QString duringPoll;
+    QTimer::singleShot(100, gui.get(), [&] { duringPoll = inside().siteStatus().summary(); });
     gui->getDataFromServer();
+    QCOMPARE(duringPoll, QStringLiteral("Getting data from the site…"));
     QVERIFY(inside().siteStatus().upToDate());
     QVERIFY(!inside().siteStatus().isFailing());
     QCOMPARE(inside().trayIcon()->toolTip(), address);

@@ -66,6 +66,15 @@ TestCase {
         tryCompare(dialog, "visible", false)
     }
 
+    function test_draftKeptWhenDestroyedUnclosed() {
+        var component = Qt.createComponent("qrc:/ConversationDialog.qml")
+        var dialog = component.createObject(testCase)
+        dialog.fillDialog(call)
+        resultText(dialog).text = "typed just now"
+        dialog.destroy()
+        tryVerify(function () { return drafts.text("42") === "typed just now" })
+    }
+
     function test_shortResultNotSentByKeys() {
         var dialog = openDialog()
         resultText(dialog).text = "abc"
