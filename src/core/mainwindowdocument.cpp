@@ -1,7 +1,10 @@
 #include "core/mainwindowdocument.h"
 
+#include "net/qstdout.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace MainWindowDocument {
 
@@ -12,11 +15,16 @@ QStringList candidates(const QString& perUserDir, const QString& programDir) {
             QDir::cleanPath(program.filePath(QStringLiteral("../share/vorlan/") + name))};
 }
 
-QString locate(const QString& perUserDir, const QString& programDir) {
+QString locate(const QString& perUserDir, const QString& programDir, const Distrust& distrust) {
     for (const QString& path : candidates(perUserDir, programDir)) {
-        if (QFileInfo(path).isFile()) {
+        if (!QFileInfo(path).isFile()) {
+            continue;
+        }
+        const QString reason = distrust(path);
+        if (reason.isEmpty()) {
             return path;
         }
+        qStdOut() << "Not reading " << path << ": " << reason << Qt::endl;
     }
     return QString();
 }

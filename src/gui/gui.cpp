@@ -63,12 +63,15 @@ GUI::GUI()
     , drafts(draftsDirectory()) {
     LocalOnlyNetwork::install(engine);
     engine.rootContext()->setContextProperty(QStringLiteral("GUI"), this);
-    publishCallModel();
-    publishDeskObjects();
+    publishContextObjects();
 }
 
-void GUI::publishCallModel() {
-    engine.rootContext()->setContextProperty(QStringLiteral("pendingCalls"), &pendingCalls);
+// Published before any document loads, so documents can bind to them from the start.
+void GUI::publishContextObjects() {
+    QQmlContext* context = engine.rootContext();
+    context->setContextProperty(QStringLiteral("pendingCalls"), &pendingCalls);
+    context->setContextProperty(QStringLiteral("siteStatus"), &siteStatus);
+    context->setContextProperty(QStringLiteral("drafts"), &drafts);
 }
 
 // The program keeps its controller until the process ends; a controller that is destroyed
@@ -130,14 +133,12 @@ void GUI::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
         return;
     }
     QVariant result;
-    invokeDocument(rootObject, "isVisible", result);
-    invokeDocument(rootObject, result.toBool() ? "hideWindow" : "showWindow", result);
+    invokeDocument(rootObject, windowShown() ? "hideWindow" : "showWindow", result);
 }
 
 void GUI::raiseWindow() {
     QVariant result;
-    invokeDocument(rootObject, "isVisible", result);
-    if (!result.toBool()) {
+    if (!windowShown()) {
         invokeDocument(rootObject, "showWindow", result);
     }
     invokeDocument(rootObject, "raiseWindow", result);
@@ -327,11 +328,6 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
     }
     QProcess::startDetached(programPath, {});
     QCoreApplication::exit(0);
-}
-
-void GUI::publishDeskObjects() {
-    engine.rootContext()->setContextProperty(QStringLiteral("siteStatus"), &siteStatus);
-    engine.rootContext()->setContextProperty(QStringLiteral("drafts"), &drafts);
 }
 
 void GUI::setUpDesk() {

@@ -65,11 +65,10 @@ private:
     void showTrayIcon();
     void showServerError(const QString& description);
     QJsonObject recordFor(const QString& id) const;
-    void publishCallModel();
+    void publishContextObjects();
     void updateCallModel();
     void refreshWaitsWithPollTimer();
 
-    void publishDeskObjects();
     void setUpDesk();
     SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
     void noteListReceived();

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
 #include <QNetworkProxyFactory>
@@ -26,20 +25,13 @@ constexpr int instanceWaitMs = 10000;
 // The first document that exists and may be trusted. The program's directory comes from the
 // running executable: started from a menu entry, argv[0] is the bare name found on PATH.
 QString mainWindowDocumentPath(XHelper& helper) {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    for (const QString& path : MainWindowDocument::candidates(helper.homeDir(), programDir)) {
-        if (!QFileInfo(path).isFile()) {
-            continue;
-        }
-        const QString distrust = path.startsWith(helper.homeDir() + QLatin1Char('/'))
-                                     ? helper.distrust(path)
-                                     : QString();
-        if (distrust.isEmpty()) {
-            return path;
-        }
-        qStdOut() << "Not reading " << path << ": " << distrust << Qt::endl;
-    }
-    return QString();
+    const QString perUserDir = helper.homeDir();
+    return MainWindowDocument::locate(perUserDir, QCoreApplication::applicationDirPath(),
+                                      [&helper, &perUserDir](const QString& path) {
+                                          return path.startsWith(perUserDir + QLatin1Char('/'))
+                                                     ? helper.distrust(path)
+                                                     : QString();
+                                      });
 }
 
 QByteArray readMainWindowDocument(XHelper& helper) {

@@ -11,13 +11,12 @@ const QString nameKey = QStringLiteral("workplace");
 
 Workplace Workplace::load(XHelper& helper) {
     Workplace workplace;
-    bool readable = false;
-    const QJsonObject conf = ConfFile::read(helper, &readable);
     // An untrusted file counts as missing; start-up says why.
     if (!helper.distrust(helper.confPath()).isEmpty()) {
         return workplace;
     }
-    workplace.conf = conf;
+    bool readable = false;
+    workplace.conf = ConfFile::read(helper, &readable);
     workplace.confUnreadable = !readable;
     return workplace;
 }
