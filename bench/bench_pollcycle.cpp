@@ -7,7 +7,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
-#include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSystemTrayIcon>
@@ -33,27 +32,25 @@ public:
     Client() {
         QVERIFY(site.listen());
         site.setHandler([this](const TestHttpServer::Request&) { return Response::json(body); });
-        QQmlContext* context = gui.documentEngine().rootContext();
-        context->setContextProperty(
-            QStringLiteral("workplace"),
-            QVariantMap{{QStringLiteral("server"), site.baseUrl()},
-                        {QStringLiteral("operatorID"), QStringLiteral("{bench}")},
-                        {QStringLiteral("name"), QStringLiteral("Bench desk")}});
-        context->setContextProperty(QStringLiteral("systemTrayAvailable"),
-                                    QSystemTrayIcon::isSystemTrayAvailable());
-        gui.documentEngine().loadData(defaultDocument(), QUrl());
-        window = qobject_cast<QQuickWindow*>(gui.documentEngine().rootObjects().value(0));
-        QVERIFY(window);
-        list = window->findChild<QQuickItem*>(QStringLiteral("callList"));
-        QVERIFY(list);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
     }
 
     void serve(const QByteArray& list) { body = list; }
 
-    void start() {
-        gui.init();
+    // Starts the controller as the program does; true once the window shows with its list.
+    bool start() {
+        const QVariantMap workplace{{QStringLiteral("server"), site.baseUrl()},
+                                    {QStringLiteral("operatorID"), QStringLiteral("{bench}")},
+                                    {QStringLiteral("name"), QStringLiteral("Bench desk")}};
+        window = qobject_cast<QQuickWindow*>(gui.start(
+            defaultDocument(),
+            {{QStringLiteral("workplace"), workplace},
+             {QStringLiteral("systemTrayAvailable"), QSystemTrayIcon::isSystemTrayAvailable()}}));
+        list = window ? window->findChild<QQuickItem*>(QStringLiteral("callList")) : nullptr;
+        if (!list || !QTest::qWaitForWindowExposed(window)) {
+            return false;
+        }
         QTest::qWait(200);
+        return true;
     }
 
     // One poll cycle: request, merge, redraw, and the first frame after the redraw.
@@ -68,7 +65,6 @@ public:
         QTest::qWait(200);
     }
 
-    bool ready() const { return window && list; }
     QQuickItem* listView() const { return list; }
 
 private:
@@ -134,9 +130,8 @@ void BenchPollCycle::cycle() {
     // does, so that each redraw has something to show.
     const QByteArray lists[] = {BenchData::siteList(count, 0), BenchData::siteList(count, 1)};
     Client client;
-    QVERIFY(client.ready());
     client.serve(lists[0]);
-    client.start();
+    QVERIFY(client.start());
     int polls = 0;
     bool framed = true;
     BenchClock::report([&] {
@@ -154,8 +149,7 @@ void BenchPollCycle::firstFill() {
     QFETCH(int, count);
     const QByteArray calls = BenchData::siteList(count);
     Client client;
-    QVERIFY(client.ready());
-    client.start();
+    QVERIFY(client.start());
     bool framed = true;
     BenchClock::report([&] { framed = client.poll() && framed; },
                        [&] {
@@ -192,9 +186,8 @@ void BenchPollCycle::floor() {
 void BenchPollCycle::redrawKeepsPlace() {
     const int count = 10000;
     Client client;
-    QVERIFY(client.ready());
     client.serve(BenchData::siteList(count));
-    client.start();
+    QVERIFY(client.start());
     QQuickItem* view = client.listView();
     QCOMPARE(view->property("count").toInt(), count);
 

@@ -11,9 +11,9 @@ constexpr qint64 msPerDay = 86400000;
 constexpr qint64 msPerMinute = 60000;
 constexpr qint64 unreadable = std::numeric_limits<qint64>::max();
 
-const QString recordKeys[] = {QStringLiteral("callID"), QStringLiteral("cr_date"),
-                              QStringLiteral("name"), QStringLiteral("phone"),
-                              QStringLiteral("status")};
+// The record members of the roles from CallIDRole on, in role order.
+const QString recordKeys[] = {CallRecords::idKey, CallRecords::dateKey, CallRecords::nameKey,
+                              CallRecords::phoneKey, CallRecords::statusKey};
 
 qint64 wallClock(const QDate& date, const QTime& time) {
     return date.toJulianDay() * msPerDay + time.msecsSinceStartOfDay();
@@ -67,11 +67,11 @@ int CallModel::rowCount(const QModelIndex& parent) const {
 }
 
 QHash<int, QByteArray> CallModel::roleNames() const {
-    return {{CallIDRole, "callID"},
-            {CreationDateRole, "cr_date"},
-            {NameRole, "name"},
-            {PhoneRole, "phone"},
-            {StatusRole, "status"},
+    return {{CallIDRole, CallRecords::idKey.toLatin1()},
+            {CreationDateRole, CallRecords::dateKey.toLatin1()},
+            {NameRole, CallRecords::nameKey.toLatin1()},
+            {PhoneRole, CallRecords::phoneKey.toLatin1()},
+            {StatusRole, CallRecords::statusKey.toLatin1()},
             {ArrivalRole, "arrival"},
             {MinutesWaitedRole, "minutesWaited"}};
 }

@@ -7,8 +7,7 @@
 
 namespace CallRecords {
 namespace {
-const QString idKey = QStringLiteral("id");
-const QString statusKey = QStringLiteral("status");
+const QString siteIdKey = QStringLiteral("id");
 
 QString member(const QJsonObject& element, const QString& key) {
     return element.value(key).toString();
@@ -29,16 +28,16 @@ QJsonValue textMember(const QJsonObject& element, const QString& key) {
 QJsonObject fromSiteElement(const QJsonObject& element) {
     // Filling in a copy of one blank record costs a fraction of inserting five new members,
     // each of which would grow the object anew.
-    static const QJsonObject blank{{QStringLiteral("callID"), QString()},
-                                   {QStringLiteral("cr_date"), QString()},
-                                   {QStringLiteral("name"), QString()},
-                                   {QStringLiteral("phone"), QString()},
+    static const QJsonObject blank{{idKey, QString()},
+                                   {dateKey, QString()},
+                                   {nameKey, QString()},
+                                   {phoneKey, QString()},
                                    {statusKey, QString()}};
     QJsonObject record = blank;
-    record[QStringLiteral("callID")] = textMember(element, idKey);
-    record[QStringLiteral("cr_date")] = spacedDate(member(element, QStringLiteral("create_date")));
-    record[QStringLiteral("name")] = textMember(element, QStringLiteral("name"));
-    record[QStringLiteral("phone")] = textMember(element, QStringLiteral("phone"));
+    record[idKey] = textMember(element, siteIdKey);
+    record[dateKey] = spacedDate(member(element, QStringLiteral("create_date")));
+    record[nameKey] = textMember(element, nameKey);
+    record[phoneKey] = textMember(element, phoneKey);
     record[statusKey] = textMember(element, statusKey);
     return record;
 }
@@ -54,7 +53,7 @@ void merge(CallTable& calls, const QJsonArray& list) {
     QVector<Listed> listed;
     listed.reserve(list.size());
     for (int i = 0; i < list.size(); ++i) {
-        listed.append({member(list.at(i).toObject(), idKey), i});
+        listed.append({member(list.at(i).toObject(), siteIdKey), i});
     }
     const auto byId = [](const Listed& a, const Listed& b) {
         return a.id < b.id;
@@ -89,7 +88,7 @@ void merge(CallTable& calls, const QJsonArray& list) {
 }
 
 QJsonObject unknown(const QString& id) {
-    return fromSiteElement({{idKey, id}});
+    return fromSiteElement({{siteIdKey, id}});
 }
 
 } // namespace CallRecords

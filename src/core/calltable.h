@@ -10,6 +10,13 @@ using CallTable = QMap<QString, QJsonObject>;
 
 namespace CallRecords {
 
+// The members of a call record, as the documents read them.
+inline const QString idKey = QStringLiteral("callID");
+inline const QString dateKey = QStringLiteral("cr_date");
+inline const QString nameKey = QStringLiteral("name");
+inline const QString phoneKey = QStringLiteral("phone");
+inline const QString statusKey = QStringLiteral("status");
+
 // A new call record made from one element of the site's list.
 QJsonObject fromSiteElement(const QJsonObject& element);
 

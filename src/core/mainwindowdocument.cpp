@@ -1,6 +1,6 @@
 #include "core/mainwindowdocument.h"
 
-#include "net/qstdout.h"
+#include "storage/owneronly.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,7 +24,7 @@ QString locate(const QString& perUserDir, const QString& programDir, const Distr
         if (reason.isEmpty()) {
             return path;
         }
-        qStdOut() << "Not reading " << path << ": " << reason << Qt::endl;
+        OwnerOnly::reportDistrusted(path, reason);
     }
     return QString();
 }

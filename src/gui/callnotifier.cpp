@@ -1,5 +1,7 @@
 #include "gui/callnotifier.h"
 
+#include "core/calltable.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -21,8 +23,8 @@ QDBusMessage call(const QString& method) {
 }
 
 QString callerLine(const QJsonObject& record) {
-    return record.value(QLatin1String("name")).toString() + QLatin1Char('\n') +
-           record.value(QLatin1String("phone")).toString();
+    return record.value(CallRecords::nameKey).toString() + QLatin1Char('\n') +
+           record.value(CallRecords::phoneKey).toString();
 }
 } // namespace
 
@@ -61,12 +63,12 @@ void CallNotifier::announce(const QList<QJsonObject>& calls) {
     }
     if (calls.size() == 1) {
         notify(tr("New call-back request"), callerLine(calls.first()), tr("Take the call"),
-               calls.first().value(QLatin1String("callID")).toString());
+               calls.first().value(CallRecords::idKey).toString());
         return;
     }
     QStringList names;
     for (int i = 0; i < calls.size() && i < namedInSummary; ++i) {
-        names << calls.at(i).value(QLatin1String("name")).toString();
+        names << calls.at(i).value(CallRecords::nameKey).toString();
     }
     if (calls.size() > namedInSummary) {
         names << QStringLiteral("…");

@@ -1,26 +1,25 @@
 #pragma once
 
+#include "core/calldesk.h"
 #include "core/callmodel.h"
-#include "core/calltable.h"
-#include "core/sitestatus.h"
 #include "core/sortedcalls.h"
-#include "storage/draftstore.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
-#include <QStringList>
 #include <QSystemTrayIcon>
 #include <QVariant>
+#include <QVariantMap>
 
 #include <memory>
+#include <optional>
 
-class CallNotifier;
 class QTimer;
 class TrayPresenter;
 
-// The controller: the one object of ours that the QML documents see, as "GUI". It holds the
-// running client's state, polls the site, and drives the main-window document by name.
+// The controller: the one object of ours that the QML documents see, as "GUI". It drives the
+// main-window document by name and the tray, and leaves the exchanges with the site to its desk.
 class GUI : public QQuickItem {
     Q_OBJECT
     Q_DISABLE_COPY(GUI)
@@ -55,57 +54,47 @@ public:
     // Keeps the main window hidden at start, in the tray (the autostart entry asks for it).
     void setStartInTray(bool inTray) { startInTray = inTray; }
 
+    // The one start-up of a registered workplace, for the program, its tests and benchmarks:
+    // publishes the context objects, loads the main-window document and initialises. Gives
+    // the document's root object, null when it did not load.
+    QObject* start(const QByteArray& document, const QVariantMap& contextObjects = {});
+    // The start of an unregistered workstation: the registration form and nothing else.
+    QObject* startRegistration();
+
 private:
     // Tests see private state only through this one seam (tests/support/controllerseam.h).
     friend class ControllerSeam;
 
-    // Calls a function of a document by name; a call that cannot be made has no effect.
+    // Calls a function of a document by name, with one argument or none; a call that cannot be
+    // made has no effect.
     static void invokeDocument(QObject* target, const char* function, QVariant& result,
-                               const QVariantList& arguments = {});
-    void showTrayIcon();
+                               const std::optional<QVariant>& argument = std::nullopt);
     void showServerError(const QString& description);
-    QJsonObject recordFor(const QString& id) const;
-    void publishContextObjects();
     void updateCallModel();
-    void refreshWaitsWithPollTimer();
-
-    void setUpDesk();
-    SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
-    void noteListReceived();
+    void showTray();
+    void connectDesk();
     void presentTray();
     bool windowShown();
+    void raiseIfPending();
     void callChosen(const QString& id);
-    void chooseAnnouncements(bool notify, bool sound);
-    bool confirmQuit();
-    bool holdsUnsentResult() const;
-    static void showRegistrationRefusal(const QString& description);
 
     QQmlApplicationEngine engine;
     QObject* rootObject = nullptr;
     QString programPath;
     QString serverUrl;
     QString operatorID;
-    CallTable calls;
+    // The call table, the call in conversation and every exchange with the site.
+    CallDesk desk;
     QTimer* pollTimer = nullptr;
-    QString currentCallID;
+    // The tray's icon, owned by the tray below.
     QSystemTrayIcon* trayIcon = nullptr;
 
-    // The record of the call as the operator took it, for when a poll removes it meanwhile.
-    QJsonObject takenCall;
     bool serverErrorOpen = false;
 
     // The call table for views, published to documents as "pendingCalls" in working order.
     CallModel callModel;
     SortedCalls pendingCalls{&callModel};
 
-    SiteStatus siteStatus;
-    DraftStore drafts;
     std::unique_ptr<TrayPresenter> tray;
-    std::unique_ptr<CallNotifier> notifier;
-    // The calls the previous poll listed, in key order: only calls new since then are announced.
-    QStringList announcedCalls;
-    // A take or a close waits for the site in a nested loop; a second click must not resend it.
-    bool takeUnderWay = false;
-    bool closeUnderWay = false;
     bool startInTray = false;
 };

@@ -21,4 +21,13 @@ void show(QMessageBox::Icon icon, const QString& title, const QString& text,
     box.exec();
 }
 
+bool confirmQuitWithUnsentResult() {
+    return QMessageBox::question(
+               nullptr, QObject::tr("Unsent result"),
+               QObject::tr("A conversation holds a result that the site has not confirmed yet. "
+                           "It is kept and comes back when the conversation is opened again. "
+                           "Quit anyway?"),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 } // namespace MessageBoxes

@@ -12,4 +12,8 @@ namespace MessageBoxes {
 void show(QMessageBox::Icon icon, const QString& title, const QString& text,
           const QString& informative = QString());
 
+// Asks whether to quit although a conversation holds a result the site has not confirmed;
+// No is the default.
+bool confirmQuitWithUnsentResult();
+
 } // namespace MessageBoxes

@@ -1,17 +1,25 @@
 #include "gui/traypresenter.h"
 
 #include "core/sitestatus.h"
+#include "gui/callnotifier.h"
+#include "net/qstdout.h"
+#include "storage/deskpreferences.h"
+#include "storage/xhelper.h"
 
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-TrayPresenter::TrayPresenter(QSystemTrayIcon* tray, std::function<bool()> windowShown,
+TrayPresenter::TrayPresenter(const QString& serverUrl, std::function<bool()> windowShown,
                              QObject* parent)
     : QObject(parent)
-    , tray(tray)
+    , tray(std::make_unique<QSystemTrayIcon>())
     , windowShown(std::move(windowShown))
     , menu(std::make_unique<QMenu>()) {
+    tray->setIcon(QIcon(QStringLiteral(":/icon.png")));
+    tray->setToolTip(QStringLiteral("Vorlan - ") + serverUrl);
+    tray->setVisible(true);
+    callNotifier = std::make_unique<CallNotifier>(tray.get());
     showHide = addAction(tr("Show"), &TrayPresenter::showHideChosen);
     addAction(tr("Get data now"), &TrayPresenter::getDataChosen);
     menu->addSeparator();
@@ -19,11 +27,11 @@ TrayPresenter::TrayPresenter(QSystemTrayIcon* tray, std::function<bool()> window
     soundAction = menu->addAction(tr("Play a sound for new requests"));
     for (QAction* toggle : {notifyAction, soundAction}) {
         toggle->setCheckable(true);
-        connect(toggle, &QAction::triggered, this, [this] {
-            soundAction->setEnabled(notifyAction->isChecked());
-            emit announcementsChosen(notifyAction->isChecked(), soundAction->isChecked());
-        });
+        connect(toggle, &QAction::triggered, this, &TrayPresenter::storeAnnouncements);
     }
+    XHelper helper;
+    const DeskPreferences preferences = DeskPreferences::load(helper);
+    setAnnouncements(preferences.notify, preferences.sound);
     menu->addSeparator();
     addAction(tr("Quit"), &TrayPresenter::quitChosen);
     connect(menu.get(), &QMenu::aboutToShow, this,
@@ -45,6 +53,18 @@ void TrayPresenter::setAnnouncements(bool notify, bool sound) {
     notifyAction->setChecked(notify);
     soundAction->setChecked(sound);
     soundAction->setEnabled(notify);
+    callNotifier->setEnabled(notify);
+    callNotifier->setSound(sound);
+}
+
+void TrayPresenter::storeAnnouncements() {
+    const DeskPreferences chosen{notifyAction->isChecked(), soundAction->isChecked()};
+    setAnnouncements(chosen.notify, chosen.sound);
+    XHelper helper;
+    if (!chosen.store(helper)) {
+        qStdOut() << "The announcement settings could not be saved to " << helper.confPath()
+                  << Qt::endl;
+    }
 }
 
 void TrayPresenter::present(const QString& serverUrl, int pendingCalls, const SiteStatus& status) {

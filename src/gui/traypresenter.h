@@ -6,25 +6,30 @@
 #include <functional>
 #include <memory>
 
+class CallNotifier;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
 class SiteStatus;
 
-// What the tray icon tells and offers: its picture changes while calls are pending, its
-// tooltip adds their count and the site's state to the site address, and its context menu
-// offers Show/Hide, Get data now, the announcement switches and Quit.
+// The tray icon and what it tells and offers: its picture changes while calls are pending, its
+// tooltip adds their count and the site's state to the site address, its context menu offers
+// Show/Hide, Get data now, the announcement switches (kept in vorlan.conf) and Quit, and its
+// notifier announces new calls.
 class TrayPresenter final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY(TrayPresenter)
 
 public:
-    TrayPresenter(QSystemTrayIcon* tray, std::function<bool()> windowShown,
+    // Shows the icon with the tooltip "Vorlan - " and the site address.
+    TrayPresenter(const QString& serverUrl, std::function<bool()> windowShown,
                   QObject* parent = nullptr);
     ~TrayPresenter() override;
 
+    QSystemTrayIcon* icon() const { return tray.get(); }
+    CallNotifier& notifier() const { return *callNotifier; }
+
     void present(const QString& serverUrl, int pendingCalls, const SiteStatus& status);
-    void setAnnouncements(bool notify, bool sound);
 
     static QString toolTip(const QString& serverUrl, int pendingCalls, const SiteStatus& status);
 
@@ -32,16 +37,19 @@ signals:
     void showHideChosen();
     void getDataChosen();
     void quitChosen();
-    void announcementsChosen(bool notify, bool sound);
 
 private:
     QAction* addAction(const QString& text, void (TrayPresenter::*chosen)());
+    void setAnnouncements(bool notify, bool sound);
+    void storeAnnouncements();
 
-    QSystemTrayIcon* tray;
+    std::unique_ptr<QSystemTrayIcon> tray;
     std::function<bool()> windowShown;
     std::unique_ptr<QMenu> menu;
     QAction* showHide = nullptr;
     QAction* notifyAction = nullptr;
     QAction* soundAction = nullptr;
     bool pendingIcon = false;
+    // Last: it shows its balloons on the icon.
+    std::unique_ptr<CallNotifier> callNotifier;
 };

@@ -3,6 +3,7 @@
 #include "core/translators.h"
 #include "gui/gui.h"
 #include "net/qstdout.h"
+#include "storage/owneronly.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
 
@@ -11,7 +12,7 @@
 #include <QIcon>
 #include <QLocale>
 #include <QNetworkProxyFactory>
-#include <QQmlContext>
+#include <QPointer>
 #include <QQuickWindow>
 #include <QSystemTrayIcon>
 #include <QTextCodec>
@@ -49,8 +50,8 @@ QByteArray readMainWindowDocument(XHelper& helper) {
 }
 
 // The registration form, the one window of an unregistered workstation.
-void showFirstWindow(QQmlApplicationEngine& engine) {
-    if (auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().value(0))) {
+void showFirstWindow(QObject* form) {
+    if (auto* window = qobject_cast<QQuickWindow*>(form)) {
         window->show();
         window->raise();
         window->requestActivate();
@@ -92,34 +93,30 @@ int main(int argc, char* argv[]) {
     // As ssh does with its own files: a registration others could have planted is not read.
     const QString confDistrust = helper.distrust(helper.confPath());
     if (!confDistrust.isEmpty()) {
-        qStdOut() << "Not reading " << helper.confPath() << ": " << confDistrust << Qt::endl;
+        OwnerOnly::reportDistrusted(helper.confPath(), confDistrust);
     }
     const Workplace workplace = Workplace::load(helper);
-    QQmlApplicationEngine& engine = gui->documentEngine();
     if (!workplace.isRegistered()) {
         if (workplace.isConfUnreadable()) {
             qStdOut() << helper.confPath()
                       << " holds no readable registration; it is kept until a new one succeeds"
                       << Qt::endl;
         }
-        engine.load(QUrl(QStringLiteral("qrc:/WorkplaceRegistration.qml")));
+        const QPointer<QObject> form = gui->startRegistration();
         QObject::connect(&instance, &SingleInstance::showRequested, gui,
-                         [&engine] { showFirstWindow(engine); });
+                         [form] { showFirstWindow(form); });
         return QApplication::exec();
     }
 
-    engine.rootContext()->setContextProperty(QStringLiteral("workplace"),
-                                             workplace.contextObject());
     const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     if (!trayAvailable) {
         qStdOut() << "No system tray found; closing the main window minimises it" << Qt::endl;
     }
-    engine.rootContext()->setContextProperty(QStringLiteral("systemTrayAvailable"), trayAvailable);
-    const QByteArray document = readMainWindowDocument(helper);
-    engine.loadData(document, QUrl());
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    // Connected first: the first poll inside init() already serves later starts.
+    // Connected first: the first poll inside the start already serves later starts.
     QObject::connect(&instance, &SingleInstance::showRequested, gui, &GUI::raiseWindow);
-    gui->init();
+    gui->start(readMainWindowDocument(helper),
+               {{QStringLiteral("workplace"), workplace.contextObject()},
+                {QStringLiteral("systemTrayAvailable"), trayAvailable}});
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "net/qstdout.h"
 #include "net/replyinflater.h"
+#include "net/siteapi.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -37,11 +38,6 @@ QByteArray utf8UpToNul(const QString& text) {
     const QByteArray bytes = text.toUtf8();
     const int nul = bytes.indexOf('\0');
     return nul < 0 ? bytes : bytes.left(nul);
-}
-
-QString textUpToNul(const QByteArray& bytes) {
-    const int nul = bytes.indexOf('\0');
-    return QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
 }
 
 QString seconds(int milliseconds) {
@@ -237,8 +233,8 @@ QJsonObject VLRequest::cookieToJSON() {
     const QList<QNetworkCookie> cookies =
         manager->cookieJar()->cookiesForUrl(QUrl(replyUrl, QUrl::TolerantMode));
     for (const QNetworkCookie& cookie : cookies) {
-        const QString value = textUpToNul(cookie.value());
-        result.insert(textUpToNul(cookie.name()), value.isEmpty() ? QJsonValue() : value);
+        const QString value = SiteApi::replyText(cookie.value());
+        result.insert(SiteApi::replyText(cookie.name()), value.isEmpty() ? QJsonValue() : value);
     }
     return result;
 }

@@ -1,14 +1,9 @@
 #include "storage/draftstore.h"
 
-#include <QDir>
+#include "storage/owneronly.h"
+
 #include <QFile>
 #include <QSaveFile>
-
-namespace {
-constexpr QFileDevice::Permissions ownerOnlyDir =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-constexpr QFileDevice::Permissions ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-} // namespace
 
 DraftStore::DraftStore(const QString& directory, QObject* parent)
     : QObject(parent)
@@ -37,14 +32,12 @@ bool DraftStore::keep(const QString& callID, const QString& text) {
         remove(callID);
         return true;
     }
-    if (!QDir(directory).exists() && QDir().mkpath(directory)) {
-        QFile::setPermissions(directory, ownerOnlyDir);
-    }
+    OwnerOnly::makeDirectory(directory);
     QSaveFile file(pathFor(callID));
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
-    file.setPermissions(ownerOnlyFile);
+    file.setPermissions(OwnerOnly::fileAccess);
     file.write(text.toUtf8());
     return file.commit();
 }

@@ -1,5 +1,7 @@
 #include "storage/xhelper.h"
 
+#include "storage/owneronly.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
@@ -11,11 +13,6 @@
 #include <unistd.h>
 
 namespace {
-// The file holds the operator identifier, which the site treats as the workplace's credential.
-constexpr QFileDevice::Permissions ownerOnlyDir =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-constexpr QFileDevice::Permissions ownerOnlyFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
 // The reason one path cannot be trusted, or empty.
 QString distrustOf(const QString& path) {
     const QFileInfo info(path);
@@ -40,9 +37,7 @@ XHelper::XHelper(QObject* parent)
 
 QString XHelper::homeDir() {
     const QString path = getHomeDir() + QStringLiteral("/.vorlan");
-    if (!QDir(path).exists() && QDir().mkpath(path)) {
-        QFile::setPermissions(path, ownerOnlyDir);
-    }
+    OwnerOnly::makeDirectory(path);
     return path;
 }
 
@@ -71,7 +66,7 @@ bool XHelper::writeConf(QJsonObject conf) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         return false;
     }
-    file.setPermissions(ownerOnlyFile);
+    file.setPermissions(OwnerOnly::fileAccess);
     QTextStream stream(&file);
     stream << QJsonDocument(conf).toJson(QJsonDocument::Indented);
     stream.flush();

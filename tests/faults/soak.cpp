@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QQmlContext>
 #include <QRandomGenerator>
 #include <QTextStream>
 #include <QTimer>
@@ -139,20 +138,16 @@ int SoakRun::run() {
         return TestHttpServer::Response::json(nextList());
     });
 
-    auto gui = std::make_unique<GUI>();
-    gui->documentEngine().rootContext()->setContextProperty(QStringLiteral("soakServer"),
-                                                            site.baseUrl());
     QFile text(QStringLiteral(SOAK_DOCUMENT));
     if (!text.open(QIODevice::ReadOnly)) {
         return 2;
     }
-    gui->documentEngine().loadData(text.readAll(), QUrl());
-    document = gui->documentEngine().rootObjects().value(0);
+    auto gui = std::make_unique<GUI>();
+    clock.start();
+    document = gui->start(text.readAll(), {{QStringLiteral("soakServer"), site.baseUrl()}});
     if (!document) {
         return 2;
     }
-    clock.start();
-    gui->init();
 
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [this] { sampleResidentSize(); });

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
-#include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTimer>
@@ -385,13 +384,10 @@ void TestFaults::siteText_shownAsPlainText() {
                QStringLiteral("/mainwindow/MainWindow.qml"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     gui = std::make_unique<GUI>();
-    gui->documentEngine().rootContext()->setContextProperty(
-        QStringLiteral("workplace"),
-        QVariantMap{{QStringLiteral("server"), site->baseUrl()},
-                    {QStringLiteral("operatorID"), QStringLiteral("{op}")},
-                    {QStringLiteral("name"), QStringLiteral("Desk")}});
-    gui->documentEngine().loadData(file.readAll(), QUrl());
-    gui->init();
+    gui->start(file.readAll(), {{QStringLiteral("workplace"),
+                                 QVariantMap{{QStringLiteral("server"), site->baseUrl()},
+                                             {QStringLiteral("operatorID"), QStringLiteral("{op}")},
+                                             {QStringLiteral("name"), QStringLiteral("Desk")}}}});
     gui->startConversation(QStringLiteral("1"));
     // Draws the banner too: the dialog closed, the call still in conversation.
     QTRY_VERIFY(!QGuiApplication::topLevelWindows().isEmpty());
@@ -514,15 +510,14 @@ Item {
     site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"1"},{"id":"2"},{"id":"3"}])"));
     site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"1"},{"id":"2"},{"id":"4"}])"));
     gui = std::make_unique<GUI>();
-    gui->documentEngine().rootContext()->setContextProperty(
-        QStringLiteral("testSettings"), QVariantMap{{QStringLiteral("server"), site->baseUrl()}});
-    gui->documentEngine().loadData(document, QUrl());
-    gui->init();
+    QObject* root =
+        gui->start(document, {{QStringLiteral("testSettings"),
+                               QVariantMap{{QStringLiteral("server"), site->baseUrl()}}}});
 
     // The nested poll's redraw (1, 2, 4) runs inside the first row; the outer walk then goes on
     // with the table as it was when it started.
     QCOMPARE(inside().calls().keys(), (QStringList{"1", "2", "4"}));
-    const QVariant appended = gui->documentEngine().rootObjects().value(0)->property("appended");
+    const QVariant appended = root->property("appended");
     QCOMPARE(appended.value<QJSValue>().toVariant().toStringList(),
              (QStringList{"1", "1", "2", "4", "2", "3"}));
 }

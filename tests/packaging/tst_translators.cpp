@@ -77,14 +77,11 @@ void TestTranslators::serverErrorBoxIsRussian() {
     watcher.start(20);
 
     auto controller = std::make_unique<GUI>();
-    controller->documentEngine().loadData(
-        "import QtQuick 2.0\nItem {\n"
-        "function getServer() { return \"" +
-            site.baseUrl().toUtf8() +
-            "\" }\n"
-            "function getOperatorID() { return \"{op-ru}\" }\n}\n",
-        QUrl());
-    controller->init();
+    controller->start("import QtQuick 2.0\nItem {\n"
+                      "function getServer() { return \"" +
+                      site.baseUrl().toUtf8() +
+                      "\" }\n"
+                      "function getOperatorID() { return \"{op-ru}\" }\n}\n");
 
     QCOMPARE(title, QStringLiteral("Ошибка сервера"));
     QCOMPARE(text, QStringLiteral("Сайт закрыт"));

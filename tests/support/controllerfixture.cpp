@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QJsonDocument>
-#include <QQmlContext>
 
 QByteArray ControllerFixture::recordingDocument() {
     QFile file(QStringLiteral(RECORDING_DOCUMENT));
@@ -25,17 +24,13 @@ void ControllerFixture::start(const QVariantMap& settings, const QByteArray& tex
         merged.insert(it.key(), it.value());
     }
     gui = std::make_unique<GUI>();
-    QQmlContext* context = gui->documentEngine().rootContext();
-    context->setContextProperty(QStringLiteral("testSettings"), merged);
     // What the program publishes from the stored registration, for the default document.
-    context->setContextProperty(
-        QStringLiteral("workplace"),
-        QVariantMap{{QStringLiteral("server"), merged.value(QStringLiteral("server"))},
-                    {QStringLiteral("operatorID"), merged.value(QStringLiteral("operatorID"))},
-                    {QStringLiteral("name"), QStringLiteral("Desk 1")}});
-    gui->documentEngine().loadData(text, QUrl());
-    document = gui->documentEngine().rootObjects().value(0);
-    gui->init();
+    const QVariantMap workplace{
+        {QStringLiteral("server"), merged.value(QStringLiteral("server"))},
+        {QStringLiteral("operatorID"), merged.value(QStringLiteral("operatorID"))},
+        {QStringLiteral("name"), QStringLiteral("Desk 1")}};
+    document = gui->start(
+        text, {{QStringLiteral("testSettings"), merged}, {QStringLiteral("workplace"), workplace}});
 }
 
 void ControllerFixture::tearDown() {

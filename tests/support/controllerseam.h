@@ -13,12 +13,12 @@ public:
 
     QTimer* pollTimer() const { return gui.pollTimer; }
     QSystemTrayIcon* trayIcon() const { return gui.trayIcon; }
-    const CallTable& calls() const { return gui.calls; }
-    QString currentCallID() const { return gui.currentCallID; }
+    const CallTable& calls() const { return gui.desk.calls(); }
+    QString currentCallID() const { return gui.desk.currentCallID(); }
     QObject* rootObject() const { return gui.rootObject; }
     bool serverErrorOpen() const { return gui.serverErrorOpen; }
-    const SiteStatus& siteStatus() const { return gui.siteStatus; }
-    DraftStore& drafts() const { return gui.drafts; }
+    const SiteStatus& siteStatus() const { return gui.desk.status(); }
+    DraftStore& drafts() const { return gui.desk.drafts(); }
 
 private:
     GUI& gui;

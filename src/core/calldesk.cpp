@@ -1,0 +1,199 @@
+#include "core/calldesk.h"
+
+#include "net/qstdout.h"
+#include "storage/workplace.h"
+#include "storage/xhelper.h"
+
+#include <QScopedValueRollback>
+#include <QUrl>
+#include <QUuid>
+
+namespace {
+
+// What is wrong with a typed site address before anything is sent to it; empty if nothing.
+QString siteAddressProblem(const QString& address) {
+    const QUrl url(address, QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        url.host().isEmpty()) {
+        return QObject::tr("The site address must begin with http:// or https://, for example "
+                           "http://www.example.com");
+    }
+    if (url.path().endsWith(QLatin1String("/vorlan/")) ||
+        url.path().endsWith(QLatin1String("/vorlan"))) {
+        return QObject::tr("Type the site address without \"/vorlan/\" at its end: the "
+                           "program adds it itself.");
+    }
+    return QString();
+}
+
+} // namespace
+
+CallDesk::CallDesk(const QString& draftsDirectory, QObject* parent)
+    : QObject(parent)
+    , draftStore(draftsDirectory) {}
+
+void CallDesk::setSite(const QString& serverUrl, const QString& operatorID) {
+    site = serverUrl;
+    operatorId = operatorID;
+}
+
+QJsonObject CallDesk::recordFor(const QString& id) const {
+    if (table.contains(id)) {
+        return table.value(id);
+    }
+    if (!takenCall.isEmpty() && takenCall.value(CallRecords::idKey).toString() == id) {
+        return takenCall;
+    }
+    return CallRecords::unknown(id);
+}
+
+bool CallDesk::holdsUnsentResult() const {
+    if (draftStore.has(current)) {
+        return true;
+    }
+    for (auto call = table.cbegin(); call != table.cend(); ++call) {
+        if (draftStore.has(call.key())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SiteApi::Reply CallDesk::askSite(const QString& script, const SiteApi::Fields& fields) {
+    siteStatus.requestStarted();
+    const SiteApi::Reply reply = SiteApi::post(site, script, fields);
+    siteStatus.requestEnded();
+    return reply;
+}
+
+void CallDesk::poll() {
+    const SiteApi::Reply reply =
+        askSite(QStringLiteral("get.php"), {{QStringLiteral("type"), QStringLiteral("2")},
+                                            {QStringLiteral("operator"), operatorId}});
+    if (!reply.ok) {
+        siteStatus.exchangeFailed(reply);
+        return;
+    }
+    if (SiteApi::isEnvelope(reply.text)) {
+        const QString description = SiteApi::description(reply.text);
+        siteStatus.listRefused(description);
+        emit listRefused(description);
+        return;
+    }
+    CallRecords::merge(table, SiteApi::parse(reply.text).array());
+    emit tableChanged();
+    emit listed();
+    announceNewCalls();
+}
+
+void CallDesk::announceNewCalls() {
+    // Both lists are in key order: one walk beside the other finds the new calls.
+    QList<QJsonObject> fresh;
+    QStringList listed;
+    listed.reserve(table.size());
+    auto previous = announcedCalls.cbegin();
+    for (auto call = table.cbegin(); call != table.cend(); ++call) {
+        while (previous != announcedCalls.cend() && *previous < call.key()) {
+            ++previous;
+        }
+        if (previous == announcedCalls.cend() || *previous != call.key()) {
+            fresh << call.value();
+        }
+        listed << call.key();
+    }
+    announcedCalls.swap(listed);
+    siteStatus.listReceived(table.size());
+    emit callsArrived(fresh);
+}
+
+void CallDesk::take(const QString& id) {
+    if (takeUnderWay) {
+        return;
+    }
+    const QScopedValueRollback<bool> underWay(takeUnderWay, true);
+    siteStatus.actionStarted();
+    const QJsonObject asTaken = recordFor(id);
+    const SiteApi::Reply reply =
+        askSite(QStringLiteral("set.php"), {{QStringLiteral("action"), QStringLiteral("process")},
+                                            {QStringLiteral("operator"), operatorId},
+                                            {QStringLiteral("id"), id}});
+    if (!reply.ok) {
+        siteStatus.actionUnreachable(SiteStatus::Action::Take, reply);
+        return;
+    }
+    if (SiteApi::resultText(reply.text) == QLatin1String("0")) {
+        takenCall = asTaken;
+        emit callTaken(id);
+    } else {
+        siteStatus.actionRefused(SiteStatus::Action::Take, SiteApi::description(reply.text));
+    }
+    poll();
+}
+
+QJsonObject CallDesk::openConversation(const QString& id) {
+    current = id;
+    return recordFor(id);
+}
+
+bool CallDesk::sendResult(const QString& result) {
+    if (closeUnderWay) {
+        return false;
+    }
+    const QScopedValueRollback<bool> underWay(closeUnderWay, true);
+    siteStatus.actionStarted();
+    const QString id = current;
+    const SiteApi::Reply reply =
+        askSite(QStringLiteral("set.php"), {{QStringLiteral("action"), QStringLiteral("close")},
+                                            {QStringLiteral("operator"), operatorId},
+                                            {QStringLiteral("id"), id},
+                                            {QStringLiteral("comment"), result}});
+    if (!reply.ok) {
+        siteStatus.actionUnreachable(SiteStatus::Action::Close, reply);
+        return false;
+    }
+    const bool confirmed = SiteApi::resultNumber(reply.text) == 0;
+    if (!confirmed) {
+        siteStatus.actionRefused(SiteStatus::Action::Close, SiteApi::description(reply.text));
+    } else {
+        draftStore.remove(id);
+        table.remove(id);
+        // Another call may have been taken while the site answered; that one stays current.
+        if (current == id) {
+            current.clear();
+        }
+        emit tableChanged();
+    }
+    poll();
+    return confirmed;
+}
+
+CallDesk::Registration CallDesk::registerWorkplace(const QString& name, const QString& address,
+                                                   const QString& password) {
+    const QString problem = siteAddressProblem(address);
+    if (!problem.isEmpty()) {
+        return {Registration::Outcome::BadAddress, problem, QString()};
+    }
+    const QString newOperatorID = QUuid::createUuid().toString(QUuid::WithBraces);
+    const SiteApi::Reply reply = SiteApi::post(address, QStringLiteral("reg.php"),
+                                               {{QStringLiteral("pass"), password},
+                                                {QStringLiteral("opID"), newOperatorID},
+                                                {QStringLiteral("opName"), name}});
+    if (!reply.ok) {
+        return {Registration::Outcome::Unreachable, reply.errorString, QString()};
+    }
+    if (SiteApi::resultText(reply.text) != QLatin1String("0")) {
+        const QString reason = SiteApi::description(reply.text);
+        return {Registration::Outcome::Refused,
+                QObject::tr("Error occured when registering operator workplace"),
+                reason.isEmpty() ? QString() : QObject::tr("The site said: %1").arg(reason)};
+    }
+    XHelper helper;
+    if (!Workplace::store(helper, address, newOperatorID, name)) {
+        const QString message =
+            QObject::tr("The registration could not be saved to %1").arg(helper.confPath());
+        qStdOut() << message << Qt::endl;
+        return {Registration::Outcome::NotSaved, message, QString()};
+    }
+    return {};
+}

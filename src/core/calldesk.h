@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/calltable.h"
+#include "core/sitestatus.h"
+#include "net/siteapi.h"
+#include "storage/draftstore.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// The workplace's exchanges with its site and what they leave behind: the call table, the call
+// in conversation, the call as the operator took it, and which calls were already announced.
+// It draws nothing; whoever shows the desk follows its signals.
+class CallDesk final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY(CallDesk)
+
+public:
+    // What became of a registration; when it did not go through, `text` says so and `detail`
+    // may add the site's reason, both in the operator's language.
+    struct Registration {
+        enum class Outcome { Stored, BadAddress, Unreachable, Refused, NotSaved };
+        Outcome outcome = Outcome::Stored;
+        QString text;
+        QString detail;
+    };
+
+    explicit CallDesk(const QString& draftsDirectory, QObject* parent = nullptr);
+
+    void setSite(const QString& serverUrl, const QString& operatorID);
+    QString serverUrl() const { return site; }
+    QString operatorID() const { return operatorId; }
+
+    const CallTable& calls() const { return table; }
+    QString currentCallID() const { return current; }
+    SiteStatus& status() { return siteStatus; }
+    DraftStore& drafts() { return draftStore; }
+    const DraftStore& drafts() const { return draftStore; }
+
+    // The record of a call as last known: as listed, as the operator took it, or only its id.
+    QJsonObject recordFor(const QString& id) const;
+    // Whether a result typed for the call in conversation or a listed call is still unsent.
+    bool holdsUnsentResult() const;
+
+    // Brings the call table in step with the site's list.
+    void poll();
+    // Takes the call for this operator at the site; a poll follows.
+    void take(const QString& id);
+    // Makes the call the one in conversation and gives its record.
+    QJsonObject openConversation(const QString& id);
+    // Sends the result for the call in conversation; true exactly when the site confirmed it.
+    bool sendResult(const QString& result);
+
+    // Registers a workplace with the site at `address` under a new operator identifier and
+    // stores the registration in vorlan.conf.
+    static Registration registerWorkplace(const QString& name, const QString& address,
+                                          const QString& password);
+
+signals:
+    // The call table changed: views redraw.
+    void tableChanged();
+    // A poll brought the site's list, after the table took it in.
+    void listed();
+    // Calls that no earlier list held (possibly none), once each, after every list.
+    void callsArrived(const QList<QJsonObject>& calls);
+    // The site refused the list and said why.
+    void listRefused(const QString& description);
+    // The site handed the call over to this operator.
+    void callTaken(const QString& id);
+
+private:
+    SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
+    void announceNewCalls();
+
+    QString site;
+    QString operatorId;
+    CallTable table;
+    QString current;
+    // The record of the call as the operator took it, for when a poll removes it meanwhile.
+    QJsonObject takenCall;
+    // The calls the previous list held, in key order: only calls new since then are announced.
+    QStringList announcedCalls;
+    SiteStatus siteStatus;
+    DraftStore draftStore;
+    // A take or a close waits for the site in a nested loop; a second click must not resend it.
+    bool takeUnderWay = false;
+    bool closeUnderWay = false;
+};

@@ -1,0 +1,149 @@
+#include "core/calldesk.h"
+#include "testhttpserver.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Response = TestHttpServer::Response;
+
+namespace {
+
+QStringList idsOf(const QList<QJsonObject>& records) {
+    QStringList ids;
+    for (const QJsonObject& record : records) {
+        ids << record.value(CallRecords::idKey).toString();
+    }
+    return ids;
+}
+
+} // namespace
+
+// The desk's rules, without a display: what a poll, a take and a close leave in the table and
+// announce, against a loopback site.
+class TestCallDesk : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void poll_announcesEachListedCallOnce_data();
+    void poll_announcesEachListedCallOnce();
+    void takeThenClose_walksTheCallOffTheTable();
+    void sendResult_keepsCallAndDraftUntilConfirmed_data();
+    void sendResult_keepsCallAndDraftUntilConfirmed();
+
+private:
+    std::unique_ptr<TestHttpServer> site;
+    std::unique_ptr<QTemporaryDir> drafts;
+    std::unique_ptr<CallDesk> desk;
+};
+
+void TestCallDesk::init() {
+    site = std::make_unique<TestHttpServer>();
+    QVERIFY(site->listen());
+    drafts = std::make_unique<QTemporaryDir>();
+    desk = std::make_unique<CallDesk>(drafts->path());
+    desk->setSite(site->baseUrl(), QStringLiteral("{op-1}"));
+}
+
+void TestCallDesk::cleanup() {
+    desk.reset();
+    site.reset();
+}
+
+// Each row: the site's replies to successive polls, and what each poll announced ("-" when the
+// poll failed or was refused and announced nothing).
+void TestCallDesk::poll_announcesEachListedCallOnce_data() {
+    QTest::addColumn<QList<Response>>("replies");
+    QTest::addColumn<QStringList>("announced");
+    QTest::addColumn<QStringList>("tableAfter");
+    const Response one = Response::json(R"([{"id":"1"}])");
+    const Response oneTwo = Response::json(R"([{"id":"2"},{"id":"1"}])");
+    QTest::newRow("new calls only") << QList<Response>{one, oneTwo, oneTwo}
+                                    << QStringList{"1", "2", ""} << QStringList{"1", "2"};
+    QTest::newRow("a call listed again after a gap is new again")
+        << QList<Response>{one, Response::json("[]"), one} << QStringList{"1", "", "1"}
+        << QStringList{"1"};
+    QTest::newRow("a failed poll keeps table and memory")
+        << QList<Response>{one, Response::text("down", 503), oneTwo} << QStringList{"1", "-", "2"}
+        << QStringList{"1", "2"};
+    QTest::newRow("a refused poll keeps table and memory")
+        << QList<Response>{oneTwo, Response::json(R"({"result":"1","descr":"closed"})"), oneTwo}
+        << QStringList{"1 2", "-", ""} << QStringList{"1", "2"};
+}
+
+void TestCallDesk::poll_announcesEachListedCallOnce() {
+    QFETCH(QList<Response>, replies);
+    QFETCH(QStringList, announced);
+    QFETCH(QStringList, tableAfter);
+    QSignalSpy arrived(desk.get(), &CallDesk::callsArrived);
+    QStringList seen;
+    for (const Response& reply : replies) {
+        site->enqueue("/vorlan/get.php", reply);
+        arrived.clear();
+        desk->poll();
+        seen << (arrived.isEmpty()
+                     ? QStringLiteral("-")
+                     : idsOf(arrived.first().first().value<QList<QJsonObject>>()).join(' '));
+    }
+    QCOMPARE(seen, announced);
+    QCOMPARE(desk->calls().keys(), tableAfter);
+}
+
+void TestCallDesk::takeThenClose_walksTheCallOffTheTable() {
+    site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"5","name":"Ann"},{"id":"6"}])"));
+    desk->poll();
+    connect(desk.get(), &CallDesk::callTaken, desk.get(),
+            [this](const QString& id) { desk->openConversation(id); });
+    site->route("/vorlan/set.php", Response::json(R"({"result":"0"})"));
+    // The site lists the call no more once taken; its record stays for the conversation.
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"6"}])"));
+    desk->take(QStringLiteral("5"));
+    QCOMPARE(desk->currentCallID(), QStringLiteral("5"));
+    QCOMPARE(desk->recordFor(QStringLiteral("5")).value(CallRecords::nameKey).toString(),
+             QStringLiteral("Ann"));
+    QVERIFY(desk->drafts().keep(QStringLiteral("5"), QStringLiteral("Call back at six")));
+    QVERIFY(desk->holdsUnsentResult());
+
+    QSignalSpy redrawn(desk.get(), &CallDesk::tableChanged);
+    QVERIFY(desk->sendResult(QStringLiteral("Called back")));
+    QVERIFY(desk->currentCallID().isEmpty());
+    QVERIFY(!desk->holdsUnsentResult());
+    QCOMPARE(desk->calls().keys(), QStringList{"6"});
+    QCOMPARE(redrawn.size(), 2); // the close's own redraw, then the follow-up poll's
+    const auto sets = site->requests();
+    QStringList actions;
+    for (const auto& request : sets) {
+        actions << QString::fromLatin1(request.path) + QLatin1Char(' ') +
+                       request.formFields().value(0).second;
+    }
+    QCOMPARE(actions,
+             (QStringList{"/vorlan/get.php 2", "/vorlan/set.php process", "/vorlan/get.php 2",
+                          "/vorlan/set.php close", "/vorlan/get.php 2"}));
+}
+
+void TestCallDesk::sendResult_keepsCallAndDraftUntilConfirmed_data() {
+    QTest::addColumn<Response>("reply");
+    QTest::addColumn<bool>("confirmed");
+    QTest::newRow("confirmed") << Response::json(R"({"result":0})") << true;
+    QTest::newRow("refused") << Response::json(R"({"result":2,"descr":"not yours"})") << false;
+    QTest::newRow("unreachable") << Response::text("busy", 500) << false;
+}
+
+void TestCallDesk::sendResult_keepsCallAndDraftUntilConfirmed() {
+    QFETCH(Response, reply);
+    QFETCH(bool, confirmed);
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"5"}])"));
+    desk->poll();
+    desk->openConversation(QStringLiteral("5"));
+    QVERIFY(desk->drafts().keep(QStringLiteral("5"), QStringLiteral("typed")));
+    site->route("/vorlan/set.php", reply);
+    // The site still lists the call either way: only the close's own outcome decides.
+    QCOMPARE(desk->sendResult(QStringLiteral("typed")), confirmed);
+    QCOMPARE(desk->drafts().has(QStringLiteral("5")), !confirmed);
+    QCOMPARE(desk->currentCallID(), confirmed ? QString() : QStringLiteral("5"));
+}
+
+QTEST_GUILESS_MAIN(TestCallDesk)
+#include "tst_calldesk.moc"
