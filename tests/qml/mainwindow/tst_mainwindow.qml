@@ -141,7 +141,12 @@ TestCase {
     function test_dialNote(data) {
         var window = openWindow(calls)
         GUI.dialAnswer = data.answer
-        mouseClick(textItem(window.contentItem, "+7 900 000-00-03"))
+        var number = textItem(window.contentItem, "+7 900 000-00-03")
+        // Only a call's number is drawn as a link: not its name, not the column's heading.
+        verify(Qt.colorEqual(number.color, Theme.linkText))
+        verify(Qt.colorEqual(textItem(window.contentItem, "Anna").color, Theme.text))
+        verify(Qt.colorEqual(textItem(window.contentItem, "Phone").color, Theme.text))
+        mouseClick(number)
         compare(received(), [["dial", ["+7 900 000-00-03"]]])
         compare(named(window, "dialNoteBox").visible, data.note !== "")
         compare(named(window, "dialNote").text, data.note)
