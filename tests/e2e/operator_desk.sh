@@ -3,8 +3,8 @@
 # daemon on a session bus of its own: started in the tray, a new request is announced once
 # (notification, tray icon), its notification's action takes the call, a draft result survives
 # the dialog, a take while the site is down and a restart, and Ctrl+Enter sends the draft, which
-# the site stores exactly. The texts of the status line and the tooltip are the main window's
-# and the controller's own tests (tst_qmlmainwindow, tst_gui).
+# the site stores exactly. What the status line and the tooltip say is checked by
+# tst_qmlmainwindow and tst_gui.
 set -u
 E2E_NAME=operator_desk
 source "$(dirname "$0")/session.sh"

@@ -45,6 +45,7 @@ TestCase {
     function openWindow(records) {
         desk.listCalls(records)
         compare(mainWindowDocument.status, Component.Ready, mainWindowDocument.errorString())
+        // No parent window: a transient window counts as active whenever its parent does.
         var window = createTemporaryObject(mainWindowDocument, null)
         verify(window)
         activate(window)
