@@ -110,7 +110,8 @@ ApplicationWindow {
     // way first. A text that does not fit shows in full in the shared tooltip.
     component CallColumns: RowLayout {
         id: columns
-        property var texts: []
+        // The text of each column, by the column's name.
+        property var texts: ({})
         property font font
         property bool dialable: false
         signal phoneClicked()
@@ -118,26 +119,33 @@ ApplicationWindow {
         anchors.rightMargin: Theme.paddingRow
         spacing: Theme.paddingCompact
         Repeater {
-            model: 5
+            // Minimum and widest width of each column; the date takes what is left.
+            model: [
+                { name: "name", minimumWidth: 90, preferredWidth: 150, maximumWidth: 150 },
+                { name: "phone", minimumWidth: 120, preferredWidth: 140, maximumWidth: 140 },
+                { name: "received", minimumWidth: 40, preferredWidth: 40,
+                  maximumWidth: Number.POSITIVE_INFINITY },
+                { name: "waiting", minimumWidth: 60, preferredWidth: 80, maximumWidth: 80 },
+                { name: "status", minimumWidth: 60, preferredWidth: 90, maximumWidth: 90 }
+            ]
             Text {
-                // Minimum and widest width of each column; the date takes what is left.
-                readonly property var widths: [[90, 150], [120, 140], [40, 40], [60, 80], [60, 90]]
-                Layout.minimumWidth: widths[index][0]
-                Layout.preferredWidth: widths[index][1]
-                Layout.maximumWidth: index === 2 ? Number.POSITIVE_INFINITY : widths[index][1]
+                readonly property bool dialable: modelData.name === "phone" && columns.dialable
+                Layout.minimumWidth: modelData.minimumWidth
+                Layout.preferredWidth: modelData.preferredWidth
+                Layout.maximumWidth: modelData.maximumWidth
                 Layout.fillWidth: true
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
                 font: columns.font
-                color: index === 1 && columns.dialable ? Theme.linkText : "black"
-                text: columns.texts[index] === undefined ? "" : columns.texts[index]
+                color: dialable ? Theme.linkText : Theme.text
+                text: columns.texts[modelData.name] === undefined ? "" : columns.texts[modelData.name]
 
                 HoverHandler {
                     onHoveredChanged: textTip.follow(hovered && parent.truncated ? parent : null)
                 }
                 MouseArea {
                     anchors.fill: parent
-                    enabled: index === 1 && columns.dialable
+                    enabled: parent.dialable
                     cursorShape: Qt.PointingHandCursor
                     onClicked: columns.phoneClicked()
                 }
@@ -176,7 +184,7 @@ ApplicationWindow {
             }
             GridLayout {
                 columns: 2
-                columnSpacing: 12
+                columnSpacing: Theme.paddingRow
                 Layout.fillWidth: true
                 Repeater {
                     model: dialog.rows.length * 2
@@ -368,9 +376,13 @@ ApplicationWindow {
             CallColumns {
                 anchors.fill: parent
                 font.bold: true
-                texts: [qsTranslate("MainWindow", "Name"), qsTranslate("MainWindow", "Phone"),
-                        qsTranslate("MainWindow", "Received"), qsTranslate("MainWindow", "Waiting"),
-                        qsTranslate("MainWindow", "Status")]
+                texts: ({
+                    name: qsTranslate("MainWindow", "Name"),
+                    phone: qsTranslate("MainWindow", "Phone"),
+                    received: qsTranslate("MainWindow", "Received"),
+                    waiting: qsTranslate("MainWindow", "Waiting"),
+                    status: qsTranslate("MainWindow", "Status")
+                })
             }
         }
 
@@ -439,8 +451,13 @@ ApplicationWindow {
                 }
                 CallColumns {
                     anchors.fill: parent
-                    texts: [model.name, model.phone, model.cr_date, waitingText(model.minutesWaited),
-                            statusText(model.status)]
+                    texts: ({
+                        name: model.name,
+                        phone: model.phone,
+                        received: model.cr_date,
+                        waiting: waitingText(model.minutesWaited),
+                        status: statusText(model.status)
+                    })
                     dialable: true
                     onPhoneClicked: dial(model.phone)
                 }

@@ -8,7 +8,7 @@ VORLAN_PACKAGES=(
     qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings qml-module-qttest
     qttranslations5-l10n fonts-dejavu-core
     xvfb xauth x11-utils openbox trayer xdotool xclip imagemagick librsvg2-bin libxcb1-dev
-    dbus-daemon dbus-bin dunst tesseract-ocr tesseract-ocr-eng
+    dbus-daemon dbus-bin dunst
     libglib2.0-bin xfce4-panel xfconf xfce4-notifyd weston qtwayland5
     php-cli php-sqlite3 php-pgsql php-mysql curl zlib1g-dev
     postgresql mariadb-server-core mariadb-client-core

@@ -363,6 +363,9 @@ void TestGui::take_transportFailureNoPoll() {
     QCOMPARE(site->requestCount(), 1);
     QCOMPARE(log(), QStringList());
     QVERIFY(inside().currentCallID().isEmpty());
+    QCOMPARE(inside().siteStatus().notice(),
+             QStringLiteral("Could not reach the site to take the request (HTTP status 502). "
+                            "Try again."));
 }
 
 void TestGui::take_callRemovedDuringWaitShowsTakenRecord() {

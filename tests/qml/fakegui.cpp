@@ -19,9 +19,18 @@ void FakeGui::setSendResultAnswer(bool answer) {
     m_sendResultAnswer = answer;
 }
 
+bool FakeGui::dialAnswer() const {
+    return m_dialAnswer;
+}
+
+void FakeGui::setDialAnswer(bool answer) {
+    m_dialAnswer = answer;
+}
+
 void FakeGui::reset() {
     m_calls.clear();
     m_sendResultAnswer = true;
+    m_dialAnswer = true;
     m_watchRoot.clear();
     m_watchName.clear();
     emit callsChanged();
@@ -58,6 +67,11 @@ void FakeGui::registerWorkplace(const QString& wsName, const QString& url, const
     if (const QObject* watched = watchedObject())
         extra.insert(QStringLiteral("watchedEnabled"), watched->property("enabled"));
     record(QStringLiteral("registerWorkplace"), {wsName, url, pass}, extra);
+}
+
+bool FakeGui::dial(const QString& phone) {
+    record(QStringLiteral("dial"), {phone});
+    return m_dialAnswer;
 }
 
 void FakeGui::getDataFromServer() {

@@ -12,6 +12,7 @@ class FakeGui final : public QObject {
     Q_DISABLE_COPY(FakeGui)
     Q_PROPERTY(QVariantList calls READ calls NOTIFY callsChanged)
     Q_PROPERTY(bool sendResultAnswer READ sendResultAnswer WRITE setSendResultAnswer)
+    Q_PROPERTY(bool dialAnswer READ dialAnswer WRITE setDialAnswer)
 
 public:
     explicit FakeGui(QObject* parent = nullptr);
@@ -19,8 +20,10 @@ public:
     QVariantList calls() const;
     bool sendResultAnswer() const;
     void setSendResultAnswer(bool answer);
+    bool dialAnswer() const;
+    void setDialAnswer(bool answer);
 
-    // Forgets the recorded calls and the watched object, and answers true again.
+    // Forgets the recorded calls and the watched object, and answers true again everywhere.
     Q_INVOKABLE void reset();
     // Each registerWorkplace call also records the "enabled" state that the descendant of
     // `root` named `objectName` has while the call runs.
@@ -33,6 +36,7 @@ public:
     Q_INVOKABLE void launchURL(const QString& url);
     Q_INVOKABLE void registerWorkplace(const QString& wsName, const QString& url,
                                        const QString& pass);
+    Q_INVOKABLE bool dial(const QString& phone);
 
 public slots:
     void getDataFromServer();
@@ -46,6 +50,7 @@ private:
 
     QVariantList m_calls;
     bool m_sendResultAnswer = true;
+    bool m_dialAnswer = true;
     QPointer<QObject> m_watchRoot;
     QString m_watchName;
 };

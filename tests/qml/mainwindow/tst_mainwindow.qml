@@ -1,0 +1,289 @@
+import QtQuick 2.15
+import QtQuick.Window 2.2
+import QtTest 1.2
+import "qrc:/"
+
+TestCase {
+    id: testCase
+    name: "MainWindow"
+    when: windowShown
+
+    // Listed in id order, worked in arrival order: Anna (3), Clara (2), Boris (1).
+    readonly property var calls: [
+        { callID: "1", cr_date: "2024-05-02 10:00:00", name: "Boris", phone: "+7 900 000-00-01", status: "new" },
+        { callID: "2", cr_date: "2024-05-02 09:00:00", name: "Clara", phone: "+7 900 000-00-02", status: "processing" },
+        { callID: "3", cr_date: "2024-05-01 12:00:00", name: "Anna", phone: "+7 900 000-00-03", status: "new" }
+    ]
+    readonly property string hint: "Click a request to take it; click a number to dial it."
+
+    Component {
+        id: otherProgram
+        Window { width: 100; height: 100; visible: true }
+    }
+    TextEdit {
+        id: clipboard
+        visible: false
+        function read() {
+            text = ""
+            paste()
+            return text
+        }
+        function forget() {
+            text = "nothing copied"
+            selectAll()
+            copy()
+        }
+    }
+
+    function init() {
+        GUI.reset()
+        desk.listCalls([])
+        desk.resetSite()
+        clipboard.forget()
+    }
+
+    function openWindow(records) {
+        desk.listCalls(records)
+        compare(mainWindowDocument.status, Component.Ready, mainWindowDocument.errorString())
+        // No parent window: a transient window counts as active whenever its parent does.
+        var window = createTemporaryObject(mainWindowDocument, null)
+        verify(window)
+        activate(window)
+        return window
+    }
+
+    function activate(window) {
+        window.requestActivate()
+        tryCompare(window, "active", true)
+    }
+
+    function named(window, objectName) {
+        var found = findChild(window.contentItem, objectName)
+        verify(found, objectName)
+        return found
+    }
+
+    // The visible text item showing exactly `text`, anywhere below `item`.
+    function textItem(item, text) {
+        if (item.visible && item.text === text)
+            return item
+        for (var i = 0; i < item.children.length; ++i) {
+            var found = textItem(item.children[i], text)
+            if (found)
+                return found
+        }
+        return null
+    }
+
+    function received() {
+        return GUI.calls.map(function (call) { return [call.name, call.args] })
+    }
+
+    function test_title_data() {
+        return [
+            { tag: "no calls", records: [], title: "Vorlan", placeholder: true },
+            { tag: "one", records: calls.slice(0, 1), title: "Vorlan: 1 pending", placeholder: false },
+            { tag: "three", records: calls, title: "Vorlan: 3 pending", placeholder: false }
+        ]
+    }
+
+    function test_title(data) {
+        var window = openWindow([])
+        desk.listCalls(data.records)
+        compare(window.title, data.title)
+        compare(named(window, "noPendingRequests").visible, data.placeholder)
+    }
+
+    function test_take_data() {
+        var startAnna = [["startConversation", ["3"]]]
+        return [
+            { tag: "Enter takes the current row, not the first", keys: "Down, Down, Return",
+              expected: [["startConversation", ["1"]]] },
+            { tag: "keypad Enter", keys: "Down, Enter", expected: [["startConversation", ["2"]]] },
+            { tag: "End, Home", keys: "End, Home, Return", expected: startAnna },
+            { tag: "PgDown stops at the last row", keys: "PgDown, PgDown, Return",
+              expected: [["startConversation", ["1"]]] },
+            { tag: "PgUp stops at the first row", keys: "End, PgUp, PgUp, Return", expected: startAnna },
+            { tag: "calls arriving in an empty list make the first current", later: true,
+              keys: "Return", expected: startAnna },
+            { tag: "Esc takes nothing", keys: "Esc", expected: [] },
+            { tag: "F5 gets data", keys: "F5", expected: [["getDataFromServer", []]] },
+            { tag: "Ctrl+Q quits", keys: "Ctrl+Q", expected: [["exitProgramm", []]] },
+            { tag: "a click on a request takes it", click: "Clara",
+              expected: [["startConversation", ["2"]]] },
+            { tag: "a click on a number dials it, no take", click: "+7 900 000-00-01",
+              expected: [["dial", ["+7 900 000-00-01"]]] },
+            { tag: "Ctrl+C copies the current number", keys: "Down, Ctrl+C", expected: [],
+              copied: "+7 900 000-00-02" }
+        ]
+    }
+
+    function test_take(data) {
+        var window = openWindow(data.later ? [] : calls)
+        if (data.later)
+            desk.listCalls(calls)
+        tryCompare(named(window, "callList"), "activeFocus", true)
+        if (data.click)
+            mouseClick(textItem(window.contentItem, data.click))
+        else
+            keySequence(data.keys)
+        compare(received(), data.expected)
+        compare(clipboard.read(), data.copied === undefined ? "nothing copied" : data.copied)
+    }
+
+    function test_dialNote_data() {
+        return [
+            { tag: "a program for calls", answer: true, note: "" },
+            { tag: "none: the number is copied and the window says so", answer: false,
+              note: "No program for calls is set up on this computer; the number +7 900 000-00-03 was copied." }
+        ]
+    }
+
+    function test_dialNote(data) {
+        var window = openWindow(calls)
+        GUI.dialAnswer = data.answer
+        var number = textItem(window.contentItem, "+7 900 000-00-03")
+        // Only a call's number is drawn as a link: not its name, not the column's heading.
+        verify(Qt.colorEqual(number.color, Theme.linkText))
+        verify(Qt.colorEqual(textItem(window.contentItem, "Anna").color, Theme.text))
+        verify(Qt.colorEqual(textItem(window.contentItem, "Phone").color, Theme.text))
+        mouseClick(number)
+        compare(received(), [["dial", ["+7 900 000-00-03"]]])
+        compare(named(window, "dialNoteBox").visible, data.note !== "")
+        compare(named(window, "dialNote").text, data.note)
+        compare(clipboard.read(), data.note !== "" ? "+7 900 000-00-03" : "nothing copied")
+    }
+
+    // Each row starts from a site the program has not heard from yet.
+    function test_statusLine_data() {
+        var refused = "no connection \\(Connection refused\\)"
+        var notice = "Could not reach the site to take the request \\(" + refused + "\\)\\. Try again\\.  "
+        return [
+            { tag: "nothing heard yet", steps: [], text: null, alarm: false },
+            { tag: "busy", steps: ["requestStarted"], text: /^Getting data from the site…$/, alarm: false },
+            { tag: "up to date", steps: ["listReceived"], text: /^Up to date at \d\d?:\d\d/, alarm: false },
+            { tag: "site gone", steps: ["listReceived", "siteGone"],
+              text: new RegExp("^Site unreachable since \\d\\d?:\\d\\d.*: " + refused + "$"), alarm: true },
+            { tag: "busy again while failing", steps: ["siteGone", "requestStarted"],
+              text: /^Getting data from the site…$/, alarm: false },
+            { tag: "take unreachable", steps: ["siteGone", "takeUnreachable"],
+              text: new RegExp("^" + notice + "Site unreachable since "), alarm: true },
+            { tag: "site back", steps: ["siteGone", "listReceived"], text: /^Up to date at /, alarm: false },
+            { tag: "site back after a failed take", steps: ["takeUnreachable", "listReceived"],
+              text: new RegExp("^" + notice + "Up to date at "), alarm: true }
+        ]
+    }
+
+    function test_statusLine(data) {
+        var window = openWindow([])
+        data.steps.forEach(function (step) { desk[step]() })
+        var line = named(window, "statusLine")
+        var state = named(window, "siteStatusText")
+        compare(state.visible, data.text !== null)
+        if (data.text !== null) {
+            verify(data.text.test(state.text), state.text)
+            compare(state.text, siteStatus.notice === "" ? siteStatus.summary
+                                                         : siteStatus.notice + "  " + siteStatus.summary)
+        }
+        verify(Qt.colorEqual(line.color, data.alarm ? Theme.alarmBackground : Theme.windowBackground))
+        if (state.visible)
+            verify(Qt.colorEqual(state.color, data.alarm ? Theme.alarmText : Theme.statusText))
+        // Room goes to what went wrong: the hint gives way.
+        compare(textItem(line, hint) !== null, !data.alarm)
+    }
+
+    function test_conversationBanner_data() {
+        return [
+            { tag: "call still pending", closedMeanwhile: false },
+            { tag: "call closed while the dialog was open", closedMeanwhile: true }
+        ]
+    }
+
+    function test_conversationBanner(data) {
+        var window = openWindow(calls)
+        var banner = named(window, "conversationBanner")
+        window.showCloseConversationDialog(calls[1])
+        verify(window.conversationDialog)
+        compare(banner.visible, false)
+        if (data.closedMeanwhile)
+            desk.listCalls([calls[0], calls[2]])
+        window.conversationDialog.close()
+        tryCompare(window, "conversationDialog", null)
+        compare(banner.visible, !data.closedMeanwhile)
+        if (data.closedMeanwhile)
+            return
+        verify(textItem(banner, "In conversation: Clara, +7 900 000-00-02"))
+        mouseClick(named(window, "resumeButton"))
+        compare(received(), [["closeConversation", ["2"]]])
+        // The site closed it: the offer goes away with the call.
+        desk.listCalls([calls[0], calls[2]])
+        compare(banner.visible, false)
+    }
+
+    // Polls raise the window; the keyboard is taken only for calls not shown yet, and never
+    // from an open conversation dialog.
+    function test_raise_data() {
+        return [
+            { tag: "new call while away takes the keyboard, once", arrives: "away", activated: true },
+            { tag: "no new call", arrives: "", activated: false },
+            { tag: "new call arriving while active", arrives: "active", activated: false },
+            { tag: "new call seen when the operator came back", arrives: "away", seen: true,
+              activated: false },
+            { tag: "new call while a conversation dialog is open", arrives: "away", dialog: true,
+              activated: false }
+        ]
+    }
+
+    function test_raise(data) {
+        var window = openWindow(calls.slice(0, 1))
+        if (data.dialog) {
+            window.showCloseConversationDialog(calls[0])
+            verify(window.conversationDialog)
+        }
+        if (data.arrives === "active")
+            desk.listCalls(calls.slice(0, 2))
+        var other = createTemporaryObject(otherProgram, null)
+        activate(other)
+        if (data.arrives === "away")
+            desk.listCalls(calls)
+        if (data.seen) {
+            activate(window)
+            activate(other)
+        }
+        window.raiseWindow()
+        if (data.activated) {
+            tryCompare(window, "active", true)
+            activate(other)
+            window.raiseWindow()
+        }
+        wait(100)
+        verify(other.active)
+        compare(window.active, false)
+    }
+
+    function test_infoDialogs_data() {
+        return [
+            { tag: "workplace", item: 0, dialog: "workplaceDialog",
+              values: { "Site": "http://calls.example", "Workplace name": "Desk 12",
+                        "Operator ID": "{op-1}" } },
+            { tag: "about", item: 1, dialog: "aboutDialog", values: {} }
+        ]
+    }
+
+    function test_infoDialogs(data) {
+        var window = openWindow([])
+        var help = window.menuBar.menus[2]
+        help.items[data.item].trigger()
+        var dialog = findChild(window, data.dialog)
+        verify(dialog)
+        // A transient dialog counts as active while its main window has the keyboard.
+        dialog.requestActivate()
+        tryVerify(function () { return dialog.activeFocusItem !== null })
+        for (var label in data.values)
+            compare(findChild(dialog.contentItem, "value_" + label).text, data.values[label])
+        // The press alone: the dialog is gone before a release could reach it.
+        keyPress(Qt.Key_Escape)
+        tryVerify(function () { return findChild(window, data.dialog) === null })
+        compare(received(), [])
+    }
+}

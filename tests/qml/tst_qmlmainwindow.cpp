@@ -1,0 +1,91 @@
+#include "core/callmodel.h"
+#include "core/calltable.h"
+#include "core/sitestatus.h"
+#include "core/sortedcalls.h"
+#include "fakegui.h"
+#include "storage/draftstore.h"
+
+#include <QFile>
+#include <QJsonObject>
+#include <QNetworkReply>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QTemporaryDir>
+#include <QtQuickTest>
+
+#include <memory>
+
+// The default main-window document loaded as the program loads it, from its text without a file
+// name, beside the fake controller and the real call model and site state, which the test
+// drives through this object, published as "desk".
+class MainWindowSetup : public QObject {
+    Q_OBJECT
+
+public:
+    // The site's list: call records, each carrying its "callID".
+    Q_INVOKABLE void listCalls(const QVariantList& records) {
+        CallTable table;
+        for (const QVariant& record : records) {
+            const QJsonObject call = QJsonObject::fromVariantMap(record.toMap());
+            table.insert(call.value(QLatin1String("callID")).toString(), call);
+        }
+        m_model.sync(table);
+    }
+    // The site's state as the program starts, published anew under its name.
+    Q_INVOKABLE void resetSite() {
+        auto fresh = std::make_unique<SiteStatus>();
+        m_context->setContextProperty(QStringLiteral("siteStatus"), fresh.get());
+        m_status = std::move(fresh);
+    }
+    Q_INVOKABLE void requestStarted() { m_status->requestStarted(); }
+    Q_INVOKABLE void requestEnded() { m_status->requestEnded(); }
+    Q_INVOKABLE void listReceived() { m_status->listReceived(m_pending.count()); }
+    Q_INVOKABLE void siteGone() { m_status->exchangeFailed(refused()); }
+    Q_INVOKABLE void takeUnreachable() {
+        m_status->actionUnreachable(SiteStatus::Action::Take, refused());
+    }
+
+public slots:
+    void qmlEngineAvailable(QQmlEngine* engine) {
+        m_context = engine->rootContext();
+        m_context->setContextProperty(QStringLiteral("GUI"), &m_gui);
+        m_context->setContextProperty(QStringLiteral("desk"), this);
+        m_context->setContextProperty(QStringLiteral("pendingCalls"), &m_pending);
+        m_context->setContextProperty(QStringLiteral("drafts"), &m_drafts);
+        m_context->setContextProperty(QStringLiteral("workplace"), m_workplace);
+        m_context->setContextProperty(QStringLiteral("systemTrayAvailable"), true);
+        resetSite();
+
+        QFile document(QStringLiteral(VORLAN_MAINWINDOW_DOCUMENT));
+        if (!document.open(QIODevice::ReadOnly))
+            qFatal("Cannot read %s", qPrintable(document.fileName()));
+        auto* component = new QQmlComponent(engine, engine);
+        component->setData(document.readAll(), QUrl());
+        m_context->setContextProperty(QStringLiteral("mainWindowDocument"), component);
+    }
+
+private:
+    static SiteApi::Reply refused() {
+        SiteApi::Reply reply;
+        reply.error = QNetworkReply::ConnectionRefusedError;
+        reply.errorString = QStringLiteral("Connection refused");
+        return reply;
+    }
+
+    FakeGui m_gui;
+    QTemporaryDir m_directory;
+    DraftStore m_drafts{m_directory.path() + QStringLiteral("/drafts")};
+    CallModel m_model;
+    SortedCalls m_pending{&m_model};
+    std::unique_ptr<SiteStatus> m_status;
+    QQmlContext* m_context = nullptr;
+    const QVariantMap m_workplace{
+        {QStringLiteral("server"), QStringLiteral("http://calls.example")},
+        {QStringLiteral("operatorID"), QStringLiteral("{op-1}")},
+        {QStringLiteral("name"), QStringLiteral("Desk 12")}};
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(qmlmainwindow, MainWindowSetup)
+
+#include "tst_qmlmainwindow.moc"
