@@ -261,6 +261,18 @@
         <source>no connection (%1)</source>
         <translation>нет соединения (%1)</translation>
     </message>
+    <message>
+        <source>The site answers wrongly since %1: %2</source>
+        <translation>Сайт отвечает неправильно с %1: %2</translation>
+    </message>
+    <message>
+        <source>the site answered something that is not its API (HTTP %1, %2)</source>
+        <translation>сайт ответил не по своему API (HTTP %1, %2)</translation>
+    </message>
+    <message>
+        <source>no content type</source>
+        <translation>без типа содержимого</translation>
+    </message>
 </context>
 <context>
     <name>TrayPresenter</name>

@@ -62,7 +62,7 @@ bool CallDesk::holdsUnsentResult() const {
 
 SiteApi::Reply CallDesk::askSite(const QString& script, const SiteApi::Fields& fields) {
     siteStatus.requestStarted();
-    const SiteApi::Reply reply = SiteApi::post(site, script, fields);
+    const SiteApi::Reply reply = SiteApi::postForJson(site, script, fields);
     siteStatus.requestEnded();
     return reply;
 }
@@ -81,7 +81,7 @@ void CallDesk::poll() {
         emit listRefused(description);
         return;
     }
-    CallRecords::merge(table, SiteApi::parse(reply.text).array());
+    CallRecords::merge(table, reply.json.array());
     emit tableChanged();
     emit listed();
     announceNewCalls();

@@ -45,9 +45,15 @@ QString SiteStatus::summary() const {
 
 QString SiteStatus::state() const {
     if (failing.isValid()) {
-        return (refusedList ? tr("The site refuses the list since %1: %2")
-                            : tr("Site unreachable since %1: %2"))
-            .arg(moment(failing), failureText);
+        switch (failingHow) {
+        case Failure::Refused:
+            return tr("The site refuses the list since %1: %2").arg(moment(failing), failureText);
+        case Failure::NotApi:
+            return tr("The site answers wrongly since %1: %2").arg(moment(failing), failureText);
+        case Failure::Unreachable:
+            break;
+        }
+        return tr("Site unreachable since %1: %2").arg(moment(failing), failureText);
     }
     if (updated.isValid()) {
         return tr("Up to date at %1").arg(moment(updated));
@@ -69,25 +75,25 @@ void SiteStatus::listReceived(int pendingCalls) {
     updated = QDateTime::currentDateTime();
     failing = QDateTime();
     failureText.clear();
-    refusedList = false;
+    failingHow = Failure::Unreachable;
     pending = pendingCalls;
     emit changed();
 }
 
 void SiteStatus::listRefused(const QString& description) {
-    fail(description, true);
+    fail(description, Failure::Refused);
 }
 
 void SiteStatus::exchangeFailed(const SiteApi::Reply& reply) {
-    fail(reasonOf(reply), false);
+    fail(reasonOf(reply), reply.notApi ? Failure::NotApi : Failure::Unreachable);
 }
 
-void SiteStatus::fail(const QString& reason, bool refused) {
+void SiteStatus::fail(const QString& reason, Failure how) {
     if (!failing.isValid()) {
         failing = QDateTime::currentDateTime();
     }
     failureText = reason;
-    refusedList = refused;
+    failingHow = how;
     emit changed();
 }
 
@@ -123,6 +129,11 @@ void SiteStatus::setNotice(const QString& text) {
 }
 
 QString SiteStatus::reasonOf(const SiteApi::Reply& reply) {
+    if (reply.notApi) {
+        return tr("the site answered something that is not its API (HTTP %1, %2)")
+            .arg(QString::number(reply.httpStatus),
+                 reply.contentType.isEmpty() ? tr("no content type") : reply.contentType);
+    }
     if (reply.error == QNetworkReply::TimeoutError ||
         reply.error == QNetworkReply::OperationCanceledError) {
         return tr("timed out");

@@ -58,14 +58,16 @@ signals:
     void changed();
 
 private:
-    void fail(const QString& reason, bool refused);
+    // How the site fails: out of reach, refusing the list, or answering with no API at all.
+    enum class Failure { Unreachable, Refused, NotApi };
+    void fail(const QString& reason, Failure how);
     void setNotice(const QString& text);
 
     int requestsUnderWay = 0;
     QDateTime updated;
     QDateTime failing;
     QString failureText;
-    bool refusedList = false;
+    Failure failingHow = Failure::Unreachable;
     int pending = 0;
     QString noticeText;
     QTimer noticeExpiry;

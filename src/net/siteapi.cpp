@@ -1,8 +1,11 @@
 #include "net/siteapi.h"
 
+#include "net/qstdout.h"
 #include "net/vlrequest.h"
 
 #include <QJsonObject>
+#include <QTextStream>
+#include <QUrl>
 
 #include <memory>
 
@@ -20,15 +23,56 @@ Reply post(const QString& siteAddress, const QString& script, const Fields& fiel
 
     Reply reply;
     reply.ok = request->replyOK();
+    reply.httpStatus = request->replyHttpStatus();
+    reply.contentType = QString::fromLatin1(request->replyContentType());
     if (reply.ok) {
         reply.text = replyText(request->replyText);
     } else {
         reply.errorString = request->replyErrorString;
         reply.error = request->replyErrorCode();
-        reply.httpStatus = request->replyHttpStatus();
         request->printReplyError();
     }
     return reply;
+}
+
+Reply postForJson(const QString& siteAddress, const QString& script, const Fields& fields) {
+    Reply reply = post(siteAddress, script, fields);
+    if (reply.ok && !isJsonOrEmpty(reply.text, &reply.json)) {
+        reply.ok = false;
+        reply.notApi = true;
+        reply.errorString =
+            QStringLiteral("%1 answered something that is not the site's API (HTTP %2, %3)")
+                .arg(QUrl(siteAddress + QStringLiteral("/vorlan/") + script, QUrl::TolerantMode)
+                         .toDisplayString(QUrl::RemoveUserInfo),
+                     QString::number(reply.httpStatus),
+                     reply.contentType.isEmpty() ? QStringLiteral("no content type")
+                                                 : reply.contentType);
+        qStdOut() << reply.errorString << Qt::endl;
+    }
+    return reply;
+}
+
+bool isJsonOrEmpty(const QString& text, QJsonDocument* parsed) {
+    if (text.trimmed().isEmpty()) {
+        return true;
+    }
+    const QByteArray bytes = text.toUtf8();
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (parsed) {
+        *parsed = document;
+    }
+    // Nesting deeper than the parser goes is JSON all the same, read as an empty document.
+    const auto isJson = [&error] {
+        return error.error == QJsonParseError::NoError ||
+               error.error == QJsonParseError::DeepNesting;
+    };
+    if (isJson()) {
+        return true;
+    }
+    // A bare number, string, true, false or null is JSON too; Qt reads them inside a list only.
+    QJsonDocument::fromJson('[' + bytes + ']', &error);
+    return isJson();
 }
 
 QString replyText(const QByteArray& body) {

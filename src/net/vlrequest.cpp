@@ -220,6 +220,15 @@ QByteArray VLRequest::readReplyText() {
     return replyText;
 }
 
+QByteArray VLRequest::replyContentType() const {
+    for (const auto& header : replyHeaders) {
+        if (header.first.compare("content-type", Qt::CaseInsensitive) == 0) {
+            return header.second;
+        }
+    }
+    return QByteArray();
+}
+
 void VLRequest::printReplyError() {
     qStdOut() << replyErrorString << Qt::endl;
 }

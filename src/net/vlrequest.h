@@ -59,6 +59,8 @@ public:
     // What went wrong, for telling the operator: Qt's network error and the HTTP status (0: none).
     int replyErrorCode() const { return replyError; }
     int replyHttpStatus() const { return httpStatus; }
+    // The Content-Type header of the last reply, empty when it had none.
+    QByteArray replyContentType() const;
 
     void VLsetCookieJar(QNetworkCookieJar* jar);
     QJsonObject cookieToJSON();

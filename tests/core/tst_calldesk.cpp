@@ -9,6 +9,13 @@ using Response = TestHttpServer::Response;
 
 namespace {
 
+// What a site under maintenance, or a proxy in front of it, answers every request with.
+Response maintenancePage() {
+    Response page = Response::text("<html><body>Back soon</body></html>");
+    page.headers = {{"Content-Type", "text/html"}};
+    return page;
+}
+
 QStringList idsOf(const QList<QJsonObject>& records) {
     QStringList ids;
     for (const QJsonObject& record : records) {
@@ -30,6 +37,8 @@ private slots:
     void poll_announcesEachListedCallOnce_data();
     void poll_announcesEachListedCallOnce();
     void takeThenClose_walksTheCallOffTheTable();
+    void take_maintenancePageTakesNothing_data();
+    void take_maintenancePageTakesNothing();
     void sendResult_keepsCallAndDraftUntilConfirmed_data();
     void sendResult_keepsCallAndDraftUntilConfirmed();
 
@@ -68,6 +77,9 @@ void TestCallDesk::poll_announcesEachListedCallOnce_data() {
     QTest::newRow("a failed poll keeps table and memory")
         << QList<Response>{one, Response::text("down", 503), oneTwo} << QStringList{"1", "-", "2"}
         << QStringList{"1", "2"};
+    QTest::newRow("a maintenance page keeps table and memory")
+        << QList<Response>{oneTwo, maintenancePage(), Response::text("garbage["), oneTwo}
+        << QStringList{"1 2", "-", "-", ""} << QStringList{"1", "2"};
     QTest::newRow("a refused poll keeps table and memory")
         << QList<Response>{oneTwo, Response::json(R"({"result":"1","descr":"closed"})"), oneTwo}
         << QStringList{"1 2", "-", ""} << QStringList{"1", "2"};
@@ -123,12 +135,40 @@ void TestCallDesk::takeThenClose_walksTheCallOffTheTable() {
                           "/vorlan/set.php close", "/vorlan/get.php 2"}));
 }
 
+// Only a reply that is JSON, or empty, is the site's word; anything else takes nothing and says
+// so, with no follow-up poll.
+void TestCallDesk::take_maintenancePageTakesNothing_data() {
+    QTest::addColumn<Response>("reply");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("HTML page") << maintenancePage() << "HTTP 200, text/html";
+    QTest::newRow("proxy text") << Response::text("OK") << "HTTP 200, text/plain";
+}
+
+void TestCallDesk::take_maintenancePageTakesNothing() {
+    QFETCH(Response, reply);
+    QFETCH(QString, reason);
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"5"}])"));
+    desk->poll();
+    site->clearRequests();
+    site->route("/vorlan/set.php", reply);
+    QSignalSpy taken(desk.get(), &CallDesk::callTaken);
+    desk->take(QStringLiteral("5"));
+    QVERIFY(taken.isEmpty());
+    QCOMPARE(site->requestCount(), 1);
+    QVERIFY(desk->status().isFailing());
+    QVERIFY2(desk->status().state().contains(reason), qPrintable(desk->status().state()));
+    QVERIFY2(desk->status().notice().contains(reason), qPrintable(desk->status().notice()));
+}
+
 void TestCallDesk::sendResult_keepsCallAndDraftUntilConfirmed_data() {
     QTest::addColumn<Response>("reply");
     QTest::addColumn<bool>("confirmed");
     QTest::newRow("confirmed") << Response::json(R"({"result":0})") << true;
     QTest::newRow("refused") << Response::json(R"({"result":2,"descr":"not yours"})") << false;
     QTest::newRow("unreachable") << Response::text("busy", 500) << false;
+    QTest::newRow("maintenance page") << maintenancePage() << false;
+    QTest::newRow("empty body") << Response::json("") << true;
+    QTest::newRow("bare JSON number") << Response::json("0") << true;
 }
 
 void TestCallDesk::sendResult_keepsCallAndDraftUntilConfirmed() {
