@@ -68,6 +68,7 @@ SiteApi::Reply CallDesk::askSite(const QString& script, const SiteApi::Fields& f
 }
 
 void CallDesk::poll() {
+    const quint64 sentAs = ++pollsSent;
     const SiteApi::Reply reply =
         askSite(QStringLiteral("get.php"), {{QStringLiteral("type"), QStringLiteral("2")},
                                             {QStringLiteral("operator"), operatorId}});
@@ -81,10 +82,40 @@ void CallDesk::poll() {
         emit listRefused(description);
         return;
     }
-    CallRecords::merge(table, reply.json.array());
+    if (sentAs < newestListed) {
+        return;
+    }
+    newestListed = sentAs;
+    mergeList(reply.json.array(), sentAs);
     emit tableChanged();
     emit listed();
     announceNewCalls();
+}
+
+void CallDesk::mergeList(const QJsonArray& list, quint64 sentAs) {
+    // A confirmed close stays closed and a taken call stays as taken until a poll sent after
+    // the confirmation answers; a slow site's earlier list would bring them back.
+    QHash<QString, QJsonObject> kept;
+    for (auto change = settled.begin(); change != settled.end();) {
+        if (sentAs > change->lastStalePoll) {
+            change = settled.erase(change);
+            continue;
+        }
+        kept.insert(change.key(), change->closed ? QJsonObject() : table.value(change.key()));
+        ++change;
+    }
+    CallRecords::merge(table, list);
+    for (auto call = kept.cbegin(); call != kept.cend(); ++call) {
+        if (call.value().isEmpty()) {
+            table.remove(call.key());
+        } else {
+            table.insert(call.key(), call.value());
+        }
+    }
+}
+
+void CallDesk::settle(const QString& id, bool closed) {
+    settled.insert(id, {closed, pollsSent});
 }
 
 void CallDesk::announceNewCalls() {
@@ -124,6 +155,7 @@ void CallDesk::take(const QString& id) {
     }
     if (SiteApi::resultText(reply.text) == QLatin1String("0")) {
         takenCall = asTaken;
+        settle(id, false);
         emit callTaken(id);
     } else {
         siteStatus.actionRefused(SiteStatus::Action::Take, SiteApi::description(reply.text));
@@ -158,6 +190,7 @@ bool CallDesk::sendResult(const QString& result) {
     } else {
         draftStore.remove(id);
         table.remove(id);
+        settle(id, true);
         // Another call may have been taken while the site answered; that one stays current.
         if (current == id) {
             current.clear();

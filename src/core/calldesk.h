@@ -5,6 +5,8 @@
 #include "net/siteapi.h"
 #include "storage/draftstore.h"
 
+#include <QHash>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
@@ -74,6 +76,10 @@ signals:
 private:
     SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
     void announceNewCalls();
+    // Takes in a list that the site sent out as poll number `sentAs`, keeping what this desk
+    // changed at the site after the list left it.
+    void mergeList(const QJsonArray& list, quint64 sentAs);
+    void settle(const QString& id, bool closed);
 
     QString site;
     QString operatorId;
@@ -85,6 +91,16 @@ private:
     QStringList announcedCalls;
     SiteStatus siteStatus;
     DraftStore draftStore;
+    // A change this desk made at the site, and the number of the last poll sent before the site
+    // confirmed it: that poll's list, or an earlier one, may still show the call as it was.
+    struct Settled {
+        bool closed = false;
+        quint64 lastStalePoll = 0;
+    };
+    QHash<QString, Settled> settled;
+    quint64 pollsSent = 0;
+    // The newest poll whose list was taken in; an older list that answers later is out of date.
+    quint64 newestListed = 0;
     // A take or a close waits for the site in a nested loop; a second click must not resend it.
     bool takeUnderWay = false;
     bool closeUnderWay = false;

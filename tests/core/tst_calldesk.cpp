@@ -41,6 +41,8 @@ private slots:
     void take_maintenancePageTakesNothing();
     void sendResult_keepsCallAndDraftUntilConfirmed_data();
     void sendResult_keepsCallAndDraftUntilConfirmed();
+    void closedCall_staysClosedAgainstAnEarlierList_data();
+    void closedCall_staysClosedAgainstAnEarlierList();
 
 private:
     std::unique_ptr<TestHttpServer> site;
@@ -183,6 +185,36 @@ void TestCallDesk::sendResult_keepsCallAndDraftUntilConfirmed() {
     QCOMPARE(desk->sendResult(QStringLiteral("typed")), confirmed);
     QCOMPARE(desk->drafts().has(QStringLiteral("5")), !confirmed);
     QCOMPARE(desk->currentCallID(), confirmed ? QString() : QStringLiteral("5"));
+}
+
+// A slow site's list that left before the close was confirmed must not bring the call back,
+// whether the close's own follow-up poll answered first or failed.
+void TestCallDesk::closedCall_staysClosedAgainstAnEarlierList_data() {
+    QTest::addColumn<Response>("followUp");
+    QTest::newRow("follow-up poll answers first") << Response::json("[]");
+    QTest::newRow("follow-up poll fails") << Response::text("down", 503);
+}
+
+void TestCallDesk::closedCall_staysClosedAgainstAnEarlierList() {
+    QFETCH(Response, followUp);
+    site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"5"}])"));
+    desk->poll();
+    desk->openConversation(QStringLiteral("5"));
+    Response earlier = Response::json(R"([{"id":"5","status":"new"}])");
+    earlier.delayMs = 600;
+    site->enqueue("/vorlan/get.php", earlier);
+    site->enqueue("/vorlan/get.php", followUp);
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    bool confirmed = false;
+    QTimer::singleShot(150, desk.get(),
+                       [&] { confirmed = desk->sendResult(QStringLiteral("Called back")); });
+    QSignalSpy arrived(desk.get(), &CallDesk::callsArrived);
+    desk->poll();
+    QVERIFY(confirmed);
+    QVERIFY(desk->calls().isEmpty());
+    for (const auto& announcement : arrived) {
+        QVERIFY(announcement.first().value<QList<QJsonObject>>().isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCallDesk)
