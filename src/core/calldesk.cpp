@@ -4,6 +4,7 @@
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
 
+#include <QDateTime>
 #include <QScopedValueRollback>
 #include <QUrl>
 #include <QUuid>
@@ -36,6 +37,7 @@ CallDesk::CallDesk(const QString& draftsDirectory, QObject* parent)
 void CallDesk::setSite(const QString& serverUrl, const QString& operatorID) {
     site = serverUrl;
     operatorId = operatorID;
+    draftStore.setRegistration(serverUrl, operatorID);
 }
 
 QJsonObject CallDesk::recordFor(const QString& id) const {
@@ -134,6 +136,7 @@ void CallDesk::announceNewCalls() {
         listed << call.key();
     }
     announcedCalls.swap(listed);
+    draftStore.noteListed(announcedCalls, QDateTime::currentDateTime());
     siteStatus.listReceived(table.size());
     emit callsArrived(fresh);
 }
