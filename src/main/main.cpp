@@ -62,6 +62,9 @@ void showFirstWindow(QObject* form) {
 
 int main(int argc, char* argv[]) {
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    // The program's widgets (message boxes, the tray's balloon and menu) are plain raster
+    // windows; without this the first of them loads the OpenGL driver for the rest of the run.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VORLAN_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
