@@ -1,6 +1,7 @@
 #include "core/calldesk.h"
 
 #include "net/qstdout.h"
+#include "storage/announcedcalls.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
 
@@ -30,14 +31,16 @@ QString siteAddressProblem(const QString& address) {
 
 } // namespace
 
-CallDesk::CallDesk(const QString& draftsDirectory, QObject* parent)
+CallDesk::CallDesk(const QString& stateDirectory, QObject* parent)
     : QObject(parent)
-    , draftStore(draftsDirectory) {}
+    , stateDirectory(stateDirectory)
+    , draftStore(stateDirectory + QStringLiteral("/drafts")) {}
 
 void CallDesk::setSite(const QString& serverUrl, const QString& operatorID) {
     site = serverUrl;
     operatorId = operatorID;
     draftStore.setRegistration(serverUrl, operatorID);
+    announcedCalls = AnnouncedCalls(stateDirectory, site, operatorId).load();
 }
 
 QJsonObject CallDesk::recordFor(const QString& id) const {
@@ -70,28 +73,34 @@ SiteApi::Reply CallDesk::askSite(const QString& script, const SiteApi::Fields& f
 }
 
 void CallDesk::poll() {
-    const quint64 sentAs = ++pollsSent;
+    // The reply, its text and its parsed document, is freed before the views redraw.
+    if (receiveList(++pollsSent)) {
+        emit tableChanged();
+        emit listed();
+        announceNewCalls();
+    }
+}
+
+bool CallDesk::receiveList(quint64 sentAs) {
     const SiteApi::Reply reply =
         askSite(QStringLiteral("get.php"), {{QStringLiteral("type"), QStringLiteral("2")},
                                             {QStringLiteral("operator"), operatorId}});
     if (!reply.ok) {
         siteStatus.exchangeFailed(reply);
-        return;
+        return false;
     }
     if (SiteApi::isEnvelope(reply.text)) {
         const QString description = SiteApi::description(reply.text);
         siteStatus.listRefused(description);
         emit listRefused(description);
-        return;
+        return false;
     }
     if (sentAs < newestListed) {
-        return;
+        return false;
     }
     newestListed = sentAs;
     mergeList(reply.json.array(), sentAs);
-    emit tableChanged();
-    emit listed();
-    announceNewCalls();
+    return true;
 }
 
 void CallDesk::mergeList(const QJsonArray& list, quint64 sentAs) {
@@ -125,20 +134,37 @@ void CallDesk::announceNewCalls() {
     QList<QJsonObject> fresh;
     QStringList listed;
     listed.reserve(table.size());
+    bool added = false;
     auto previous = announcedCalls.cbegin();
     for (auto call = table.cbegin(); call != table.cend(); ++call) {
         while (previous != announcedCalls.cend() && *previous < call.key()) {
             ++previous;
         }
         if (previous == announcedCalls.cend() || *previous != call.key()) {
-            fresh << call.value();
+            added = true;
+            if (!holds(call.value())) {
+                fresh << call.value();
+            }
         }
         listed << call.key();
+    }
+    // Kept only when it changed: with nothing added, the same calls or fewer are listed.
+    if (added || listed.size() != announcedCalls.size()) {
+        AnnouncedCalls(stateDirectory, site, operatorId).store(listed);
     }
     announcedCalls.swap(listed);
     draftStore.noteListed(announcedCalls, QDateTime::currentDateTime());
     siteStatus.listReceived(table.size());
     emit callsArrived(fresh);
+}
+
+// A call this workplace took, or one the site lists as processing (it lists no other operator's),
+// is the operator's own and never news.
+bool CallDesk::holds(const QJsonObject& call) const {
+    const QString id = call.value(CallRecords::idKey).toString();
+    return id == current ||
+           call.value(CallRecords::statusKey).toString() == QLatin1String("processing") ||
+           draftStore.has(id);
 }
 
 void CallDesk::take(const QString& id) {

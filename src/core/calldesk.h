@@ -30,8 +30,11 @@ public:
         QString detail;
     };
 
-    explicit CallDesk(const QString& draftsDirectory, QObject* parent = nullptr);
+    // Keeps its drafts and the calls it announced under `stateDirectory`.
+    explicit CallDesk(const QString& stateDirectory, QObject* parent = nullptr);
 
+    // The site and operator identifier every exchange goes out with; what was announced under
+    // them before a restart is not announced again.
     void setSite(const QString& serverUrl, const QString& operatorID);
     QString serverUrl() const { return site; }
     QString operatorID() const { return operatorId; }
@@ -66,7 +69,8 @@ signals:
     void tableChanged();
     // A poll brought the site's list, after the table took it in.
     void listed();
-    // Calls that no earlier list held (possibly none), once each, after every list.
+    // Calls that no earlier list held (possibly none), once each, after every list; never a call
+    // this workplace holds.
     void callsArrived(const QList<QJsonObject>& calls);
     // The site refused the list and said why.
     void listRefused(const QString& description);
@@ -75,7 +79,11 @@ signals:
 
 private:
     SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
+    // Asks for the list as poll number `sentAs` and takes it in; false when it did not come or
+    // is out of date.
+    bool receiveList(quint64 sentAs);
     void announceNewCalls();
+    bool holds(const QJsonObject& call) const;
     // Takes in a list that the site sent out as poll number `sentAs`, keeping what this desk
     // changed at the site after the list left it.
     void mergeList(const QJsonArray& list, quint64 sentAs);
@@ -89,6 +97,7 @@ private:
     QJsonObject takenCall;
     // The calls the previous list held, in key order: only calls new since then are announced.
     QStringList announcedCalls;
+    const QString stateDirectory;
     SiteStatus siteStatus;
     DraftStore draftStore;
     // A change this desk made at the site, and the number of the last poll sent before the site

@@ -24,7 +24,7 @@ constexpr int pollInterval = 60000;
 
 GUI::GUI()
     : QQuickItem(nullptr)
-    , desk(XHelper().homeDir() + QStringLiteral("/drafts")) {
+    , desk(XHelper().homeDir()) {
     LocalOnlyNetwork::install(engine);
     // Published before any document loads, so documents can bind to them from the start.
     QQmlContext* context = engine.rootContext();

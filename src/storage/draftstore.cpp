@@ -37,8 +37,8 @@ QString DraftStore::pathFor(const QString& callID) const {
 
 // Drafts written before they had an owner were named after the call alone, in hex.
 void DraftStore::adoptUnownedDrafts() {
-    const QStringList unowned = QDir(directory).entryList(
-        {unownedPrefix + QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden);
+    const QStringList unowned = QDir(directory).entryList({unownedPrefix + QStringLiteral("*.txt")},
+                                                          QDir::Files | QDir::Hidden);
     for (const QString& name : unowned) {
         const QString hex = name.mid(unownedPrefix.size(), name.size() - unownedPrefix.size() - 4);
         const QString callID = QString::fromUtf8(QByteArray::fromHex(hex.toLatin1()));

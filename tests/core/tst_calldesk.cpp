@@ -41,20 +41,21 @@ private slots:
     void take_maintenancePageTakesNothing();
     void sendResult_keepsCallAndDraftUntilConfirmed_data();
     void sendResult_keepsCallAndDraftUntilConfirmed();
+    void restart_announcesOnlyWhatArrivedMeanwhile();
     void closedCall_staysClosedAgainstAnEarlierList_data();
     void closedCall_staysClosedAgainstAnEarlierList();
 
 private:
     std::unique_ptr<TestHttpServer> site;
-    std::unique_ptr<QTemporaryDir> drafts;
+    std::unique_ptr<QTemporaryDir> state;
     std::unique_ptr<CallDesk> desk;
 };
 
 void TestCallDesk::init() {
     site = std::make_unique<TestHttpServer>();
     QVERIFY(site->listen());
-    drafts = std::make_unique<QTemporaryDir>();
-    desk = std::make_unique<CallDesk>(drafts->path());
+    state = std::make_unique<QTemporaryDir>();
+    desk = std::make_unique<CallDesk>(state->path());
     desk->setSite(site->baseUrl(), QStringLiteral("{op-1}"));
 }
 
@@ -185,6 +186,25 @@ void TestCallDesk::sendResult_keepsCallAndDraftUntilConfirmed() {
     QCOMPARE(desk->sendResult(QStringLiteral("typed")), confirmed);
     QCOMPARE(desk->drafts().has(QStringLiteral("5")), !confirmed);
     QCOMPARE(desk->currentCallID(), confirmed ? QString() : QStringLiteral("5"));
+}
+
+void TestCallDesk::restart_announcesOnlyWhatArrivedMeanwhile() {
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"1"},{"id":"2"}])"));
+    desk->poll();
+    site->route("/vorlan/get.php",
+                Response::json(R"([{"id":"1"},{"id":"2"},{"id":"3","status":"processing"},
+                                   {"id":"4","status":"new"}])"));
+    const auto announcedAfterStart = [this](const QString& operatorID) {
+        desk = std::make_unique<CallDesk>(state->path());
+        desk->setSite(site->baseUrl(), operatorID);
+        QSignalSpy arrived(desk.get(), &CallDesk::callsArrived);
+        desk->poll();
+        return idsOf(arrived.value(0).value(0).value<QList<QJsonObject>>());
+    };
+    // Call 3 is this operator's own: the site lists it as being processed.
+    QCOMPARE(announcedAfterStart(QStringLiteral("{op-1}")), QStringList{"4"});
+    QCOMPARE(announcedAfterStart(QStringLiteral("{op-1}")), QStringList());
+    QCOMPARE(announcedAfterStart(QStringLiteral("{op-2}")), (QStringList{"1", "2", "4"}));
 }
 
 // A slow site's list that left before the close was confirmed must not bring the call back,

@@ -53,8 +53,8 @@ void TestDraftStore::noteListed_dropsDraftsUnlistedForAWeek() {
     drafts.setRegistration(QStringLiteral("http://site"), QStringLiteral("{op}"));
     const QDateTime now = QDateTime::currentDateTime();
     const QDateTime eightDaysAgo = now.addDays(-8);
-    for (const QString& id : {QStringLiteral("listed"), QStringLiteral("gone"),
-                              QStringLiteral("recent")}) {
+    for (const QString& id :
+         {QStringLiteral("listed"), QStringLiteral("gone"), QStringLiteral("recent")}) {
         QVERIFY(drafts.keep(id, QStringLiteral("typed")));
         QFile file(drafts.pathFor(id));
         QVERIFY(file.open(QIODevice::Append));
