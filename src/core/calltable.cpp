@@ -1,5 +1,7 @@
 #include "core/calltable.h"
 
+#include "net/sitetext.h"
+
 #include <QVector>
 
 #include <algorithm>
@@ -13,15 +15,25 @@ QString member(const QJsonObject& element, const QString& key) {
     return element.value(key).toString();
 }
 
+// The call's identifier goes back to the site exactly as it came.
+QJsonValue idMember(const QJsonObject& element) {
+    const QJsonValue value = element.value(siteIdKey);
+    return value.isString() ? value : QJsonValue(QString());
+}
+
 // The site writes "date time"; the list shows the two parts further apart.
 QString spacedDate(QString date) {
     return date.replace(QLatin1Char(' '), QLatin1String("   "));
 }
 
-// A member as a text value; a text is handed over as it is, without a round through QString.
+// A member as a text value, as it may be shown; a plain text is handed over as it is.
 QJsonValue textMember(const QJsonObject& element, const QString& key) {
     const QJsonValue value = element.value(key);
-    return value.isString() ? value : QJsonValue(QString());
+    if (!value.isString()) {
+        return QJsonValue(QString());
+    }
+    const QString text = value.toString();
+    return SiteText::isPlain(text) ? value : QJsonValue(SiteText::shown(text));
 }
 } // namespace
 
@@ -34,8 +46,8 @@ QJsonObject fromSiteElement(const QJsonObject& element) {
                                    {phoneKey, QString()},
                                    {statusKey, QString()}};
     QJsonObject record = blank;
-    record[idKey] = textMember(element, siteIdKey);
-    record[dateKey] = spacedDate(member(element, QStringLiteral("create_date")));
+    record[idKey] = idMember(element);
+    record[dateKey] = spacedDate(SiteText::shown(member(element, QStringLiteral("create_date"))));
     record[nameKey] = textMember(element, nameKey);
     record[phoneKey] = textMember(element, phoneKey);
     record[statusKey] = textMember(element, statusKey);
@@ -75,7 +87,8 @@ void merge(CallTable& calls, const QJsonArray& list) {
             record = calls.insert(record, id, fromSiteElement(list.at(call->position).toObject()));
         }
         // The last one's status stands; a known record changes in nothing else.
-        const QString status = member(list.at(std::prev(next)->position).toObject(), statusKey);
+        const QString status =
+            SiteText::shown(member(list.at(std::prev(next)->position).toObject(), statusKey));
         if (record->value(statusKey).toString() != status) {
             record->insert(statusKey, status);
         }

@@ -1,5 +1,7 @@
 #include "core/sitestatus.h"
 
+#include "net/sitetext.h"
+
 #include <QLocale>
 #include <QNetworkReply>
 
@@ -81,7 +83,7 @@ void SiteStatus::listReceived(int pendingCalls) {
 }
 
 void SiteStatus::listRefused(const QString& description) {
-    fail(description, Failure::Refused);
+    fail(SiteText::isolated(description), Failure::Refused);
 }
 
 void SiteStatus::exchangeFailed(const SiteApi::Reply& reply) {
@@ -110,9 +112,10 @@ void SiteStatus::actionUnreachable(Action action, const SiteApi::Reply& reply) {
 }
 
 void SiteStatus::actionRefused(Action action, const QString& description) {
-    setNotice((action == Action::Take ? tr("The site did not hand over the request: %1")
-                                      : tr("The site refused the result: %1"))
-                  .arg(description.isEmpty() ? tr("no reason given") : description));
+    setNotice(
+        (action == Action::Take ? tr("The site did not hand over the request: %1")
+                                : tr("The site refused the result: %1"))
+            .arg(description.isEmpty() ? tr("no reason given") : SiteText::isolated(description)));
 }
 
 void SiteStatus::setNotice(const QString& text) {

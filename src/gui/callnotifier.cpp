@@ -73,7 +73,8 @@ void CallNotifier::announce(const QList<QJsonObject>& calls) {
     if (calls.size() > namedInSummary) {
         names << QStringLiteral("…");
     }
-    notify(tr("New call-back requests: %1").arg(calls.size()), names.join(QStringLiteral(", ")),
+    // One name per line: each line is laid out in its own direction, whatever its script.
+    notify(tr("New call-back requests: %1").arg(calls.size()), names.join(QLatin1Char('\n')),
            tr("Show the requests"), QString());
 }
 

@@ -1,6 +1,7 @@
 #include "net/siteapi.h"
 
 #include "net/qstdout.h"
+#include "net/sitetext.h"
 #include "net/vlrequest.h"
 
 #include <QJsonObject>
@@ -97,7 +98,7 @@ int resultNumber(const QString& text) {
 }
 
 QString description(const QString& text) {
-    return parse(text).object().value(QLatin1String("descr")).toString();
+    return SiteText::shown(parse(text).object().value(QLatin1String("descr")).toString());
 }
 
 } // namespace SiteApi

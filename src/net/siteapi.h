@@ -45,7 +45,7 @@ QJsonDocument parse(const QString& text);
 QString resultText(const QString& text);
 // "result" of the reply object read as a whole number (0 if it is not one).
 int resultNumber(const QString& text);
-// "descr" of the reply object as text.
+// "descr" of the reply object as text, as it may be shown.
 QString description(const QString& text);
 
 } // namespace SiteApi

@@ -1,6 +1,8 @@
 #include "core/calldesk.h"
 #include "testhttpserver.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -42,6 +44,7 @@ private slots:
     void sendResult_keepsCallAndDraftUntilConfirmed_data();
     void sendResult_keepsCallAndDraftUntilConfirmed();
     void restart_announcesOnlyWhatArrivedMeanwhile();
+    void siteText_cannotFakeALineOrReorderOne();
     void closedCall_staysClosedAgainstAnEarlierList_data();
     void closedCall_staysClosedAgainstAnEarlierList();
 
@@ -205,6 +208,39 @@ void TestCallDesk::restart_announcesOnlyWhatArrivedMeanwhile() {
     QCOMPARE(announcedAfterStart(QStringLiteral("{op-1}")), QStringList{"4"});
     QCOMPARE(announcedAfterStart(QStringLiteral("{op-1}")), QStringList());
     QCOMPARE(announcedAfterStart(QStringLiteral("{op-2}")), (QStringList{"1", "2", "4"}));
+}
+
+// What a visitor typed is shown on one line and in its own order; the identifier goes back to
+// the site exactly as it came.
+void TestCallDesk::siteText_cannotFakeALineOrReorderOne() {
+    const QJsonObject element{
+        {"id", QStringLiteral("7\t\u202E")},
+        {"name", QStringLiteral("Olga\n+1 900 555 0100 (call this one)\n\u202Eevil\u202C")},
+        {"phone", QStringLiteral("+7 900\u2028555")},
+        {"status", QStringLiteral("new\r")},
+        {"create_date", QStringLiteral("2026-12-09\u000b10:00")}};
+    const QString emoji = QStringLiteral("Анна 👩\u200D👩\u200D👧 أحمد");
+    site->route(
+        "/vorlan/get.php",
+        Response::json(QJsonDocument(QJsonArray{element, QJsonObject{{"id", "8"}, {"name", emoji}}})
+                           .toJson()));
+    desk->poll();
+    const QJsonObject record = desk->calls().value(QStringLiteral("7\t\u202E"));
+    QCOMPARE(record.value("name").toString(),
+             QStringLiteral("Olga +1 900 555 0100 (call this one) \uFFFDevil\uFFFD"));
+    QCOMPARE(record.value("phone").toString(), QStringLiteral("+7 900 555"));
+    QCOMPARE(record.value("status").toString(), QStringLiteral("new "));
+    QCOMPARE(record.value("cr_date").toString(), QStringLiteral("2026-12-09   10:00"));
+    QCOMPARE(desk->calls().value(QStringLiteral("8")).value("name").toString(), emoji);
+
+    site->route(
+        "/vorlan/set.php",
+        Response::json(
+            QJsonDocument(QJsonObject{{"result", "1"}, {"descr", "مشغول\nCall +1 555"}}).toJson()));
+    desk->take(QStringLiteral("8"));
+    QCOMPARE(
+        desk->status().notice(),
+        QStringLiteral("The site did not hand over the request: \u2068مشغول Call +1 555\u2069"));
 }
 
 // A slow site's list that left before the close was confirmed must not bring the call back,
