@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <algorithm>
+
 namespace {
 
 // What is wrong with a typed site address before anything is sent to it; empty if nothing.
@@ -47,8 +49,10 @@ QJsonObject CallDesk::recordFor(const QString& id) const {
     if (table.contains(id)) {
         return table.value(id);
     }
-    if (!takenCall.isEmpty() && takenCall.value(CallRecords::idKey).toString() == id) {
-        return takenCall;
+    for (const QJsonObject& call : taken) {
+        if (call.value(CallRecords::idKey).toString() == id) {
+            return call;
+        }
     }
     return CallRecords::unknown(id);
 }
@@ -56,6 +60,11 @@ QJsonObject CallDesk::recordFor(const QString& id) const {
 bool CallDesk::holdsUnsentResult() const {
     if (draftStore.has(current)) {
         return true;
+    }
+    for (const QJsonObject& call : taken) {
+        if (draftStore.has(call.value(CallRecords::idKey).toString())) {
+            return true;
+        }
     }
     for (auto call = table.cbegin(); call != table.cend(); ++call) {
         if (draftStore.has(call.key())) {
@@ -153,9 +162,40 @@ void CallDesk::announceNewCalls() {
         AnnouncedCalls(stateDirectory, site, operatorId).store(listed);
     }
     announcedCalls.swap(listed);
-    draftStore.noteListed(announcedCalls, QDateTime::currentDateTime());
+    listedWithDrafts = draftStore.noteListed(announcedCalls, QDateTime::currentDateTime());
+    refreshHeldCalls();
     siteStatus.listReceived(table.size());
     emit callsArrived(fresh);
+}
+
+void CallDesk::refreshHeldCalls() {
+    QList<QJsonObject> calls;
+    QSet<QString> ids;
+    const auto add = [&calls, &ids](const QJsonObject& call) {
+        const QString id = call.value(CallRecords::idKey).toString();
+        if (!ids.contains(id)) {
+            ids.insert(id);
+            calls << call;
+        }
+    };
+    for (const QJsonObject& call : taken) {
+        add(recordFor(call.value(CallRecords::idKey).toString()));
+    }
+    for (auto call = table.cbegin(); call != table.cend(); ++call) {
+        if (listedWithDrafts.contains(call.key()) ||
+            call->value(CallRecords::statusKey).toString() == QLatin1String("processing")) {
+            add(call.value());
+        }
+    }
+    held.set(calls);
+}
+
+void CallDesk::forgetTaken(const QString& id) {
+    taken.erase(std::remove_if(taken.begin(), taken.end(),
+                               [&id](const QJsonObject& call) {
+                                   return call.value(CallRecords::idKey).toString() == id;
+                               }),
+                taken.end());
 }
 
 // A call this workplace took, or one the site lists as processing (it lists no other operator's),
@@ -164,7 +204,7 @@ bool CallDesk::holds(const QJsonObject& call) const {
     const QString id = call.value(CallRecords::idKey).toString();
     return id == current ||
            call.value(CallRecords::statusKey).toString() == QLatin1String("processing") ||
-           draftStore.has(id);
+           held.contains(id) || draftStore.has(id);
 }
 
 void CallDesk::take(const QString& id) {
@@ -183,8 +223,10 @@ void CallDesk::take(const QString& id) {
         return;
     }
     if (SiteApi::resultText(reply.text) == QLatin1String("0")) {
-        takenCall = asTaken;
+        forgetTaken(id);
+        taken << asTaken;
         settle(id, false);
+        refreshHeldCalls();
         emit callTaken(id);
     } else {
         siteStatus.actionRefused(SiteStatus::Action::Take, SiteApi::description(reply.text));
@@ -219,7 +261,10 @@ bool CallDesk::sendResult(const QString& result) {
     } else {
         draftStore.remove(id);
         table.remove(id);
+        forgetTaken(id);
+        listedWithDrafts.remove(id);
         settle(id, true);
+        refreshHeldCalls();
         // Another call may have been taken while the site answered; that one stays current.
         if (current == id) {
             current.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/calltable.h"
+#include "core/heldcalls.h"
 #include "core/sitestatus.h"
 #include "net/siteapi.h"
 #include "storage/draftstore.h"
@@ -10,6 +11,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +45,7 @@ public:
     QString currentCallID() const { return current; }
     SiteStatus& status() { return siteStatus; }
     DraftStore& drafts() { return draftStore; }
+    HeldCalls& heldCalls() { return held; }
     const DraftStore& drafts() const { return draftStore; }
 
     // The record of a call as last known: as listed, as the operator took it, or only its id.
@@ -84,6 +87,8 @@ private:
     bool receiveList(quint64 sentAs);
     void announceNewCalls();
     bool holds(const QJsonObject& call) const;
+    void refreshHeldCalls();
+    void forgetTaken(const QString& id);
     // Takes in a list that the site sent out as poll number `sentAs`, keeping what this desk
     // changed at the site after the list left it.
     void mergeList(const QJsonArray& list, quint64 sentAs);
@@ -93,8 +98,12 @@ private:
     QString operatorId;
     CallTable table;
     QString current;
-    // The record of the call as the operator took it, for when a poll removes it meanwhile.
-    QJsonObject takenCall;
+    // The calls taken here whose close the site has not confirmed, as the operator took them,
+    // earliest first: a poll may remove them meanwhile.
+    QList<QJsonObject> taken;
+    // The listed calls that have a draft, as of the last list.
+    QSet<QString> listedWithDrafts;
+    HeldCalls held;
     // The calls the previous list held, in key order: only calls new since then are announced.
     QStringList announcedCalls;
     const QString stateDirectory;

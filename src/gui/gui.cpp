@@ -32,6 +32,7 @@ GUI::GUI()
     context->setContextProperty(QStringLiteral("pendingCalls"), &pendingCalls);
     context->setContextProperty(QStringLiteral("siteStatus"), &desk.status());
     context->setContextProperty(QStringLiteral("drafts"), &desk.drafts());
+    context->setContextProperty(QStringLiteral("heldCalls"), &desk.heldCalls());
     connectDesk();
 }
 

@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
-#include <QSet>
 
 namespace {
 // Long enough for a weekend and a holiday; a call unlisted that long is not coming back.
@@ -79,20 +79,22 @@ void DraftStore::remove(const QString& callID) {
     QFile::remove(pathFor(callID));
 }
 
-void DraftStore::noteListed(const QStringList& callIDs, const QDateTime& now) {
+QSet<QString> DraftStore::noteListed(const QStringList& callIDs, const QDateTime& now) {
     const QFileInfoList drafts =
         QDir(directory).entryInfoList({QStringLiteral("draft-*.txt")}, QDir::Files);
     if (drafts.isEmpty()) {
-        return;
+        return {};
     }
-    QSet<QString> listed;
+    QHash<QString, QString> listed;
     for (const QString& callID : callIDs) {
-        listed.insert(fileNameFor(callID));
+        listed.insert(fileNameFor(callID), callID);
     }
+    QSet<QString> withDrafts;
     const QDateTime expired = now.addDays(-unlistedDaysKept);
     for (const QFileInfo& draft : drafts) {
         QFile file(draft.filePath());
         if (listed.contains(draft.fileName())) {
+            withDrafts.insert(listed.value(draft.fileName()));
             // The file's age is how long its call has gone unlisted.
             if (file.open(QIODevice::Append)) {
                 file.setFileTime(now, QFileDevice::FileModificationTime);
@@ -101,4 +103,5 @@ void DraftStore::noteListed(const QStringList& callIDs, const QDateTime& now) {
             file.remove();
         }
     }
+    return withDrafts;
 }

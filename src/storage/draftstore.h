@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -27,8 +28,8 @@ public:
     void remove(const QString& callID);
 
     // The site listed these calls: their drafts live on, and any draft whose call has not been
-    // listed for a week is dropped.
-    void noteListed(const QStringList& callIDs, const QDateTime& now);
+    // listed for a week is dropped. Gives the listed calls that have a draft.
+    QSet<QString> noteListed(const QStringList& callIDs, const QDateTime& now);
 
     QString pathFor(const QString& callID) const;
 

@@ -44,6 +44,7 @@ private slots:
     void sendResult_keepsCallAndDraftUntilConfirmed_data();
     void sendResult_keepsCallAndDraftUntilConfirmed();
     void restart_announcesOnlyWhatArrivedMeanwhile();
+    void heldCalls_nameEveryCallWithAnUnsentResult();
     void siteText_cannotFakeALineOrReorderOne();
     void closedCall_staysClosedAgainstAnEarlierList_data();
     void closedCall_staysClosedAgainstAnEarlierList();
@@ -208,6 +209,39 @@ void TestCallDesk::restart_announcesOnlyWhatArrivedMeanwhile() {
     QCOMPARE(announcedAfterStart(QStringLiteral("{op-1}")), QStringList{"4"});
     QCOMPARE(announcedAfterStart(QStringLiteral("{op-1}")), QStringList());
     QCOMPARE(announcedAfterStart(QStringLiteral("{op-2}")), (QStringList{"1", "2", "4"}));
+}
+
+// Two calls taken, the draft on the earlier one, which the site no longer lists: quitting must
+// still ask, and the bar must still name both; after a restart the draft's call is held again.
+void TestCallDesk::heldCalls_nameEveryCallWithAnUnsentResult() {
+    connect(desk.get(), &CallDesk::callTaken, desk.get(),
+            [this](const QString& id) { desk->openConversation(id); });
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"5","name":"Ann"},{"id":"6"}])"));
+    site->route("/vorlan/set.php", Response::json(R"({"result":"0"})"));
+    desk->poll();
+    desk->take(QStringLiteral("5"));
+    QVERIFY(desk->drafts().keep(QStringLiteral("5"), QStringLiteral("call back at six")));
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"6","status":"processing"}])"));
+    desk->take(QStringLiteral("6"));
+    QCOMPARE(desk->currentCallID(), QStringLiteral("6"));
+    QVERIFY(desk->holdsUnsentResult());
+    const auto heldIds = [this] {
+        QStringList ids;
+        for (const QVariant& call : desk->heldCalls().records()) {
+            ids << call.toMap().value(CallRecords::idKey).toString();
+        }
+        return ids;
+    };
+    QCOMPARE(heldIds(), (QStringList{"5", "6"}));
+    QCOMPARE(desk->heldCalls().records().first().toMap().value("name").toString(),
+             QStringLiteral("Ann"));
+
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"5","status":"processing"}])"));
+    desk = std::make_unique<CallDesk>(state->path());
+    desk->setSite(site->baseUrl(), QStringLiteral("{op-1}"));
+    desk->poll();
+    QCOMPARE(heldIds(), QStringList{"5"});
+    QVERIFY(desk->holdsUnsentResult());
 }
 
 // What a visitor typed is shown on one line and in its own order; the identifier goes back to
