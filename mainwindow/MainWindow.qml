@@ -59,7 +59,11 @@ ApplicationWindow {
         conversationCall = call
         conversationDialog = Qt.createComponent("qrc:/ConversationDialog.qml").createObject(mainWindow)
         conversationDialog.fillDialog(call)
-        conversationDialog.closing.connect(function () { conversationDialogClosed() })
+        // A dialog that refuses its close (it waits for the site) is kept.
+        conversationDialog.closing.connect(function (close) {
+            if (close.accepted)
+                conversationDialogClosed()
+        })
     }
 
     function conversationDialogClosed() {
