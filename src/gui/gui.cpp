@@ -15,6 +15,7 @@
 #include <QQmlContext>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <malloc.h>
 
@@ -77,6 +78,13 @@ void GUI::init() {
     connect(pollTimer, &QTimer::timeout, &callModel,
             [this] { callModel.refreshWaits(QDateTime::currentDateTime()); });
 
+    if (auto* window = qobject_cast<QWindow*>(rootObject)) {
+        connect(window, &QWindow::activeChanged, this, [this, window] {
+            if (window->isActive()) {
+                attentionAsked = false;
+            }
+        });
+    }
     showTray();
     if (startInTray && QSystemTrayIcon::isSystemTrayAvailable()) {
         invokeDocument(rootObject, "hideWindow", result);
@@ -127,7 +135,15 @@ void GUI::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
         return;
     }
     QVariant result;
-    invokeDocument(rootObject, windowShown() ? "hideWindow" : "showWindow", result);
+    const bool shown = windowShown();
+    // A window that a poll brought up without the keyboard is what the click answers: it gets
+    // the keyboard rather than going away.
+    if (shown && !attentionAsked) {
+        invokeDocument(rootObject, "hideWindow", result);
+        return;
+    }
+    invokeDocument(rootObject, shown ? "raiseWindow" : "showWindow", result);
+    takeKeyboard();
 }
 
 void GUI::raiseWindow() {
@@ -136,11 +152,30 @@ void GUI::raiseWindow() {
         invokeDocument(rootObject, "showWindow", result);
     }
     invokeDocument(rootObject, "raiseWindow", result);
+    takeKeyboard();
 }
 
 void GUI::raiseIfPending() {
-    if (!desk.calls().isEmpty()) {
-        raiseWindow();
+    if (desk.calls().isEmpty()) {
+        return;
+    }
+    // A poll is no request of the operator's: the window comes up and asks for attention, and
+    // the keyboard stays where the operator is typing.
+    QWindow* window = qobject_cast<QWindow*>(rootObject);
+    QVariant result;
+    if (!windowShown()) {
+        if (window) {
+            window->setProperty("_q_showWithoutActivating", true);
+        }
+        invokeDocument(rootObject, "showWindow", result);
+        if (window) {
+            window->setProperty("_q_showWithoutActivating", QVariant());
+        }
+    }
+    invokeDocument(rootObject, "raiseWindow", result);
+    if (window && !window->isActive()) {
+        attentionAsked = true;
+        window->alert(0);
     }
 }
 
@@ -241,5 +276,11 @@ void GUI::callChosen(const QString& id) {
     raiseWindow();
     if (!id.isEmpty()) {
         startConversation(id);
+    }
+}
+
+void GUI::takeKeyboard() {
+    if (auto* window = qobject_cast<QWindow*>(rootObject)) {
+        window->requestActivate();
     }
 }
