@@ -3,8 +3,9 @@
 # daemon on a session bus of its own: started in the tray, a new request is announced once
 # (notification, tray icon), its notification's action takes the call, a draft result survives
 # the dialog, a take while the site is down and a restart, and Ctrl+Enter sends the draft, which
-# the site stores exactly. What the status line and the tooltip say is checked by
-# tst_qmlmainwindow and tst_gui.
+# the site stores exactly; a poll that shows the window hidden in the tray leaves the keyboard
+# with the program the operator is typing in, until a tray click. What the status line and the
+# tooltip say is checked by tst_qmlmainwindow and tst_gui.
 set -u
 E2E_NAME=operator_desk
 source "$(dirname "$0")/session.sh"
