@@ -18,6 +18,7 @@
 #include <QWindow>
 
 #include <malloc.h>
+#include <utility>
 
 namespace {
 constexpr int pollInterval = 60000;
@@ -245,13 +246,31 @@ void GUI::startConversation(QString id) {
 }
 
 void GUI::closeConversation(QString id) {
+    const QVariant call(desk.openConversation(id));
+    // The dialog that is sending runs the send in a handler of its own: a document replacing
+    // it now would destroy it under that handler, so the new dialog opens after the send.
+    if (resultUnderWay) {
+        dialogAfterSend = call;
+        return;
+    }
     QVariant result;
-    invokeDocument(rootObject, "showCloseConversationDialog", result,
-                   QVariant(desk.openConversation(id)));
+    invokeDocument(rootObject, "showCloseConversationDialog", result, call);
 }
 
 bool GUI::closeConversationSendResult(QString result) {
-    return desk.sendResult(result);
+    resultUnderWay = true;
+    const bool confirmed = desk.sendResult(result);
+    resultUnderWay = false;
+    if (dialogAfterSend.isValid()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, call = std::exchange(dialogAfterSend, QVariant())] {
+                QVariant shown;
+                invokeDocument(rootObject, "showCloseConversationDialog", shown, call);
+            },
+            Qt::QueuedConnection);
+    }
+    return confirmed;
 }
 
 void GUI::registerWorkplace(QString wsName, QString url, QString pass) {

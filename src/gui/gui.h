@@ -104,4 +104,7 @@ private:
 
     // A poll brought the window up without the keyboard, and the operator has not come to it yet.
     bool attentionAsked = false;
+    // A result is on its way to the site; a dialog asked for meanwhile waits in dialogAfterSend.
+    bool resultUnderWay = false;
+    QVariant dialogAfterSend;
 };
