@@ -41,16 +41,9 @@ ApplicationWindow {
         else
             showMinimized()
     }
-    // Polls raise the window while calls are pending; the keyboard is taken only for calls the
-    // operator has not been shown yet, and never from an open conversation dialog.
-    property bool unseenCalls: false
-    function raiseWindow() {
-        raise()
-        if (unseenCalls && conversationDialog === null)
-            requestActivate()
-        unseenCalls = false
-    }
-    onActiveChanged: if (active) unseenCalls = false
+    // Polls raise the window while calls are pending; the keyboard stays where the operator is
+    // typing, and the controller hands it over only when the operator asks for the window.
+    function raiseWindow() { raise() }
 
     function showCloseConversationDialog(call) {
         if (conversationDialog)
@@ -59,7 +52,11 @@ ApplicationWindow {
         conversationCall = call
         conversationDialog = Qt.createComponent("qrc:/ConversationDialog.qml").createObject(mainWindow)
         conversationDialog.fillDialog(call)
-        conversationDialog.closing.connect(function () { conversationDialogClosed() })
+        // A dialog that refuses its close (it waits for the site) is kept.
+        conversationDialog.closing.connect(function (close) {
+            if (close.accepted)
+                conversationDialogClosed()
+        })
     }
 
     function conversationDialogClosed() {
@@ -81,10 +78,6 @@ ApplicationWindow {
                 forgetClosedConversation()
             if (callList.currentIndex < 0 && pendingCalls.count > 0)
                 callList.currentIndex = 0
-        }
-        function onRowsInserted() {
-            if (!mainWindow.active)
-                unseenCalls = true
         }
     }
 

@@ -23,6 +23,8 @@ Window {
     readonly property bool keepsDrafts: typeof drafts !== "undefined" && drafts !== null
     property bool sending: false
     property bool sent: false
+    // A close asked for while the site has not answered yet waits for the answer.
+    property bool closeAfterSend: false
     // Why the site did not take the result, as the controller tells it; empty: no reason known.
     property string failureNotice: ""
 
@@ -51,7 +53,8 @@ Window {
         sending = true
         sent = GUI.closeConversationSendResult(resultText.text)
         sending = false
-        if (sent) {
+        if (sent || closeAfterSend) {
+            closeAfterSend = false
             conversationDialog.close()
             return
         }
@@ -60,7 +63,16 @@ Window {
         notAcceptedNotice.visible = true
     }
 
-    onClosing: keepDraft()
+    // The send runs in a handler of this window: whoever closes it then would destroy it under
+    // that handler, so the close is refused until the site has answered.
+    onClosing: {
+        if (sending) {
+            close.accepted = false
+            closeAfterSend = true
+            return
+        }
+        keepDraft()
+    }
     // A main window may destroy the dialog without closing it, to open another.
     Component.onDestruction: keepDraft()
 
@@ -161,6 +173,17 @@ Window {
                     draftTimer.restart()
                 }
             }
+        }
+
+        Text {
+            objectName: "sendingNotice"
+            anchors.left: parent.left
+            anchors.leftMargin: Theme.paddingLarge
+            anchors.verticalCenter: buttonRow.verticalCenter
+            visible: conversationDialog.sending
+            color: Theme.statusText
+            font.pixelSize: Theme.fontSizeSmall
+            text: qsTr("Sending...")
         }
 
         Text {

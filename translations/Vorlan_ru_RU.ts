@@ -46,6 +46,10 @@
         <source>The site did not accept the result. You can send it again.</source>
         <translation>Сайт не принял результат. Вы можете отправить его ещё раз.</translation>
     </message>
+    <message>
+        <source>Sending...</source>
+        <translation>Отправка...</translation>
+    </message>
 </context>
 <context>
     <name>FileSelectField</name>

@@ -15,8 +15,10 @@
 #include <QQmlContext>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <malloc.h>
+#include <utility>
 
 namespace {
 constexpr int pollInterval = 60000;
@@ -78,6 +80,13 @@ void GUI::init() {
     connect(pollTimer, &QTimer::timeout, &callModel,
             [this] { callModel.refreshWaits(QDateTime::currentDateTime()); });
 
+    if (auto* window = qobject_cast<QWindow*>(rootObject)) {
+        connect(window, &QWindow::activeChanged, this, [this, window] {
+            if (window->isActive()) {
+                attentionAsked = false;
+            }
+        });
+    }
     showTray();
     if (startInTray && QSystemTrayIcon::isSystemTrayAvailable()) {
         invokeDocument(rootObject, "hideWindow", result);
@@ -128,7 +137,15 @@ void GUI::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
         return;
     }
     QVariant result;
-    invokeDocument(rootObject, windowShown() ? "hideWindow" : "showWindow", result);
+    const bool shown = windowShown();
+    // A window that a poll brought up without the keyboard is what the click answers: it gets
+    // the keyboard rather than going away.
+    if (shown && !attentionAsked) {
+        invokeDocument(rootObject, "hideWindow", result);
+        return;
+    }
+    invokeDocument(rootObject, shown ? "raiseWindow" : "showWindow", result);
+    takeKeyboard();
 }
 
 void GUI::raiseWindow() {
@@ -137,11 +154,30 @@ void GUI::raiseWindow() {
         invokeDocument(rootObject, "showWindow", result);
     }
     invokeDocument(rootObject, "raiseWindow", result);
+    takeKeyboard();
 }
 
 void GUI::raiseIfPending() {
-    if (!desk.calls().isEmpty()) {
-        raiseWindow();
+    if (desk.calls().isEmpty()) {
+        return;
+    }
+    // A poll is no request of the operator's: the window comes up and asks for attention, and
+    // the keyboard stays where the operator is typing.
+    QWindow* window = qobject_cast<QWindow*>(rootObject);
+    QVariant result;
+    if (!windowShown()) {
+        if (window) {
+            window->setProperty("_q_showWithoutActivating", true);
+        }
+        invokeDocument(rootObject, "showWindow", result);
+        if (window) {
+            window->setProperty("_q_showWithoutActivating", QVariant());
+        }
+    }
+    invokeDocument(rootObject, "raiseWindow", result);
+    if (window && !window->isActive()) {
+        attentionAsked = true;
+        window->alert(0);
     }
 }
 
@@ -211,13 +247,31 @@ void GUI::startConversation(QString id) {
 }
 
 void GUI::closeConversation(QString id) {
+    const QVariant call(desk.openConversation(id));
+    // The dialog that is sending runs the send in a handler of its own: a document replacing
+    // it now would destroy it under that handler, so the new dialog opens after the send.
+    if (resultUnderWay) {
+        dialogAfterSend = call;
+        return;
+    }
     QVariant result;
-    invokeDocument(rootObject, "showCloseConversationDialog", result,
-                   QVariant(desk.openConversation(id)));
+    invokeDocument(rootObject, "showCloseConversationDialog", result, call);
 }
 
 bool GUI::closeConversationSendResult(QString result) {
-    return desk.sendResult(result);
+    resultUnderWay = true;
+    const bool confirmed = desk.sendResult(result);
+    resultUnderWay = false;
+    if (dialogAfterSend.isValid()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, call = std::exchange(dialogAfterSend, QVariant())] {
+                QVariant shown;
+                invokeDocument(rootObject, "showCloseConversationDialog", shown, call);
+            },
+            Qt::QueuedConnection);
+    }
+    return confirmed;
 }
 
 void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
@@ -242,5 +296,11 @@ void GUI::callChosen(const QString& id) {
     raiseWindow();
     if (!id.isEmpty()) {
         startConversation(id);
+    }
+}
+
+void GUI::takeKeyboard() {
+    if (auto* window = qobject_cast<QWindow*>(rootObject)) {
+        window->requestActivate();
     }
 }

@@ -97,4 +97,14 @@ private:
 
     std::unique_ptr<TrayPresenter> tray;
     bool startInTray = false;
+
+private:
+    // Gives the main window the keyboard: only for what the operator asked for.
+    void takeKeyboard();
+
+    // A poll brought the window up without the keyboard, and the operator has not come to it yet.
+    bool attentionAsked = false;
+    // A result is on its way to the site; a dialog asked for meanwhile waits in dialogAfterSend.
+    bool resultUnderWay = false;
+    QVariant dialogAfterSend;
 };

@@ -3,8 +3,9 @@
 # daemon on a session bus of its own: started in the tray, a new request is announced once
 # (notification, tray icon), its notification's action takes the call, a draft result survives
 # the dialog, a take while the site is down and a restart, and Ctrl+Enter sends the draft, which
-# the site stores exactly. What the status line and the tooltip say is checked by
-# tst_qmlmainwindow and tst_gui.
+# the site stores exactly; a poll that shows the window hidden in the tray leaves the keyboard
+# with the program the operator is typing in, until a tray click. What the status line and the
+# tooltip say is checked by tst_qmlmainwindow and tst_gui.
 set -u
 E2E_NAME=operator_desk
 source "$(dirname "$0")/session.sh"
@@ -224,6 +225,30 @@ tray_menu_pick 2 14-tray-menu-get-data
 window_wait '^Vorlan: 2 pending$' 10 >/dev/null || fail "Get data now in the tray menu did not poll"
 sleep 1
 [ "$(notifications)" = "$before" ] || fail "a request was announced with the announcements off"
+
+# Hidden in the tray while another program has the keyboard: a poll that lists a new request
+# shows the window, asking for attention, and the keyboard stays; a tray click hands it over.
+xdotool windowactivate --sync "$main"
+tray_click
+window_gone '^Vorlan: 2 pending$' 5 || fail "a tray click did not hide the window"
+xmessage -title Typing "Another program" &
+DESKTOP_PIDS+=($!)
+other=$(window_wait '^Typing$' 5) || fail "the other program's window did not show"
+xdotool windowactivate --sync "$other"
+curl -s -o /dev/null --data-urlencode "name=Dmitry" --data-urlencode "phone=+7 900 000-00-04" \
+    "$SITE_URL/index.php"
+tray_menu_pick 2 15-poll-while-hidden
+main=$(window_wait '^Vorlan: 3 pending$' 10) || fail "the poll did not show the hidden window"
+sleep 1
+[ "$(xdotool getactivewindow)" = "$other" ] || fail "the poll that showed the window took the keyboard"
+xprop -id "$main" _NET_WM_STATE | grep -q _NET_WM_STATE_DEMANDS_ATTENTION \
+    || fail "the window shown by a poll asked for no attention"
+shot 16-shown-without-keyboard
+tray_click
+until_true 5 test "$(xdotool getactivewindow)" = "$main" \
+    || fail "a tray click did not give the shown window the keyboard"
+shot 17-keyboard-after-tray-click
+kill "${DESKTOP_PIDS[-1]}"
 xdotool windowactivate --sync "$main" key ctrl+q
 app_wait_exit 10 || fail "Ctrl+Q did not end the program"
 echo "PASS: operator desk"

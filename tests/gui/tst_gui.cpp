@@ -476,11 +476,24 @@ void TestGui::close_callTakenDuringWaitStaysCurrent() {
     site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
     // The operator takes call 6 while the site has the close of call 5 but has not answered.
     QMetaObject::Connection taking;
-    taking = connect(site.get(), &TestHttpServer::requestReceived, this, [this, &taking] {
-        disconnect(taking);
-        QTimer::singleShot(0, gui.get(), [this] { gui->closeConversation("6"); });
-    });
+    QStringList dialogsDuringSend{QStringLiteral("none recorded")};
+    taking = connect(site.get(), &TestHttpServer::requestReceived, this,
+                     [this, &taking, &dialogsDuringSend] {
+                         disconnect(taking);
+                         QTimer::singleShot(0, gui.get(), [this, &dialogsDuringSend] {
+                             clearLog();
+                             gui->closeConversation("6");
+                             dialogsDuringSend = log().filter("showCloseConversationDialog");
+                         });
+                     });
     QVERIFY(gui->closeConversationSendResult(QStringLiteral("first")));
+    // The sending dialog is not replaced under its send; call 6's dialog opens after it.
+    QCOMPARE(dialogsDuringSend, QStringList());
+    QTRY_COMPARE(log().filter("showCloseConversationDialog").size(), 1);
+    QVERIFY(log()
+                .filter("showCloseConversationDialog")
+                .first()
+                .contains(QLatin1String(R"("callID":"6")")));
 
     site->clearRequests();
     QVERIFY(gui->closeConversationSendResult(QStringLiteral("second")));

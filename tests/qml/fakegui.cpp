@@ -1,7 +1,9 @@
 #include "fakegui.h"
 
+#include <QEventLoop>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTimer>
 #include <QVariantMap>
 
 FakeGui::FakeGui(QObject* parent)
@@ -31,6 +33,7 @@ void FakeGui::reset() {
     m_calls.clear();
     m_sendResultAnswer = true;
     m_dialAnswer = true;
+    m_sendResultDelay = 0;
     m_watchRoot.clear();
     m_watchName.clear();
     emit callsChanged();
@@ -47,6 +50,11 @@ void FakeGui::closeConversation(const QString& id) {
 
 bool FakeGui::closeConversationSendResult(const QString& result) {
     record(QStringLiteral("closeConversationSendResult"), {result});
+    if (m_sendResultDelay > 0) {
+        QEventLoop wait;
+        QTimer::singleShot(m_sendResultDelay, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     return m_sendResultAnswer;
 }
 

@@ -13,6 +13,9 @@ class FakeGui final : public QObject {
     Q_PROPERTY(QVariantList calls READ calls NOTIFY callsChanged)
     Q_PROPERTY(bool sendResultAnswer READ sendResultAnswer WRITE setSendResultAnswer)
     Q_PROPERTY(bool dialAnswer READ dialAnswer WRITE setDialAnswer)
+    // How long closeConversationSendResult runs events before it answers, as the real one does
+    // while the site takes its time; 0: it answers at once.
+    Q_PROPERTY(int sendResultDelay MEMBER m_sendResultDelay)
 
 public:
     explicit FakeGui(QObject* parent = nullptr);
@@ -23,7 +26,8 @@ public:
     bool dialAnswer() const;
     void setDialAnswer(bool answer);
 
-    // Forgets the recorded calls and the watched object, and answers true again everywhere.
+    // Forgets the recorded calls and the watched object, and answers true again everywhere, at
+    // once.
     Q_INVOKABLE void reset();
     // Each registerWorkplace call also records the "enabled" state that the descendant of
     // `root` named `objectName` has while the call runs.
@@ -51,6 +55,7 @@ private:
     QVariantList m_calls;
     bool m_sendResultAnswer = true;
     bool m_dialAnswer = true;
+    int m_sendResultDelay = 0;
     QPointer<QObject> m_watchRoot;
     QString m_watchName;
 };
