@@ -3,6 +3,7 @@
 #include "gui/callnotifier.h"
 #include "gui/desktoplinks.h"
 #include "gui/localonlynetwork.h"
+#include "gui/mainwindowdriver.h"
 #include "gui/messageboxes.h"
 #include "gui/traypresenter.h"
 #include "net/qstdout.h"
@@ -10,15 +11,12 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QPointer>
 #include <QProcess>
 #include <QQmlContext>
 #include <QTimer>
 #include <QUrl>
-#include <QWindow>
 
 #include <malloc.h>
-#include <utility>
 
 namespace {
 constexpr int pollInterval = 60000;
@@ -26,7 +24,8 @@ constexpr int pollInterval = 60000;
 
 GUI::GUI()
     : QQuickItem(nullptr)
-    , desk(XHelper().homeDir()) {
+    , desk(XHelper().homeDir())
+    , mainWindow(std::make_unique<MainWindowDriver>()) {
     LocalOnlyNetwork::install(engine);
     // Published before any document loads, so documents can bind to them from the start.
     QQmlContext* context = engine.rootContext();
@@ -65,11 +64,9 @@ void GUI::init() {
     const QList<QObject*> roots = engine.rootObjects();
     rootObject = roots.isEmpty() ? nullptr : roots.first();
 
-    QVariant result;
-    invokeDocument(rootObject, "getServer", result);
-    serverUrl = result.toString();
-    invokeDocument(rootObject, "getOperatorID", result);
-    operatorID = result.toString();
+    mainWindow->attach(rootObject);
+    serverUrl = mainWindow->text("getServer");
+    operatorID = mainWindow->text("getOperatorID");
     desk.setSite(serverUrl, operatorID);
 
     pollTimer = new QTimer();
@@ -80,16 +77,9 @@ void GUI::init() {
     connect(pollTimer, &QTimer::timeout, &callModel,
             [this] { callModel.refreshWaits(QDateTime::currentDateTime()); });
 
-    if (auto* window = qobject_cast<QWindow*>(rootObject)) {
-        connect(window, &QWindow::activeChanged, this, [this, window] {
-            if (window->isActive()) {
-                attentionAsked = false;
-            }
-        });
-    }
     showTray();
     if (startInTray && QSystemTrayIcon::isSystemTrayAvailable()) {
-        invokeDocument(rootObject, "hideWindow", result);
+        mainWindow->hide();
     }
     getDataFromServer();
 }
@@ -108,7 +98,7 @@ void GUI::connectDesk() {
 }
 
 void GUI::showTray() {
-    tray = std::make_unique<TrayPresenter>(serverUrl, [this] { return windowShown(); });
+    tray = std::make_unique<TrayPresenter>(serverUrl, [this] { return mainWindow->isShown(); });
     trayIcon = tray->icon();
     connect(trayIcon, &QSystemTrayIcon::activated, this, &GUI::trayIconActivated);
     connect(tray.get(), &TrayPresenter::showHideChosen, this,
@@ -118,73 +108,22 @@ void GUI::showTray() {
     connect(&tray->notifier(), &CallNotifier::callChosen, this, &GUI::callChosen);
 }
 
-void GUI::invokeDocument(QObject* target, const char* function, QVariant& result,
-                         const std::optional<QVariant>& argument) {
-    if (!target) {
-        return;
-    }
-    if (argument) {
-        QMetaObject::invokeMethod(target, function, Qt::AutoConnection,
-                                  Q_RETURN_ARG(QVariant, result), Q_ARG(QVariant, *argument));
-    } else {
-        QMetaObject::invokeMethod(target, function, Qt::AutoConnection,
-                                  Q_RETURN_ARG(QVariant, result));
-    }
-}
-
 void GUI::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (reason != QSystemTrayIcon::Trigger) {
-        return;
+    if (reason == QSystemTrayIcon::Trigger) {
+        mainWindow->toggle();
     }
-    QVariant result;
-    const bool shown = windowShown();
-    // A window that a poll brought up without the keyboard is what the click answers: it gets
-    // the keyboard rather than going away.
-    if (shown && !attentionAsked) {
-        invokeDocument(rootObject, "hideWindow", result);
-        return;
-    }
-    invokeDocument(rootObject, shown ? "raiseWindow" : "showWindow", result);
-    takeKeyboard();
 }
 
 void GUI::raiseWindow() {
-    QVariant result;
-    if (!windowShown()) {
-        invokeDocument(rootObject, "showWindow", result);
-    }
-    invokeDocument(rootObject, "raiseWindow", result);
-    takeKeyboard();
+    mainWindow->bringForward();
 }
 
+// A poll is no request of the operator's: the window comes up and asks for attention, and the
+// keyboard stays where the operator is typing.
 void GUI::raiseIfPending() {
-    if (desk.calls().isEmpty()) {
-        return;
+    if (!desk.calls().isEmpty()) {
+        mainWindow->bringUpQuietly();
     }
-    // A poll is no request of the operator's: the window comes up and asks for attention, and
-    // the keyboard stays where the operator is typing.
-    QWindow* window = qobject_cast<QWindow*>(rootObject);
-    QVariant result;
-    if (!windowShown()) {
-        if (window) {
-            window->setProperty("_q_showWithoutActivating", true);
-        }
-        invokeDocument(rootObject, "showWindow", result);
-        if (window) {
-            window->setProperty("_q_showWithoutActivating", QVariant());
-        }
-    }
-    invokeDocument(rootObject, "raiseWindow", result);
-    if (window && !window->isActive()) {
-        attentionAsked = true;
-        window->alert(0);
-    }
-}
-
-bool GUI::windowShown() {
-    QVariant result;
-    invokeDocument(rootObject, "isVisible", result);
-    return result.toBool();
 }
 
 void GUI::exitProgramm() {
@@ -228,18 +167,7 @@ void GUI::updateCallModel() {
 
 void GUI::rebuildList() {
     updateCallModel();
-    // A list function may start an exchange whose nested poll changes the table or the
-    // document: the walk goes over a copy, and a list that is gone meanwhile is left alone.
-    const QPointer<QObject> list =
-        rootObject ? rootObject->findChild<QObject*>(QStringLiteral("callerList"),
-                                                     Qt::FindChildrenRecursively)
-                   : nullptr;
-    const CallTable snapshot = desk.calls();
-    QVariant result;
-    invokeDocument(list, "clearList", result);
-    for (const QJsonObject& record : snapshot) {
-        invokeDocument(list, "appendElement", result, QVariant(record));
-    }
+    mainWindow->redrawList(desk.calls());
 }
 
 void GUI::startConversation(QString id) {
@@ -247,30 +175,13 @@ void GUI::startConversation(QString id) {
 }
 
 void GUI::closeConversation(QString id) {
-    const QVariant call(desk.openConversation(id));
-    // The dialog that is sending runs the send in a handler of its own: a document replacing
-    // it now would destroy it under that handler, so the new dialog opens after the send.
-    if (resultUnderWay) {
-        dialogAfterSend = call;
-        return;
-    }
-    QVariant result;
-    invokeDocument(rootObject, "showCloseConversationDialog", result, call);
+    mainWindow->showConversationDialog(desk.openConversation(id));
 }
 
 bool GUI::closeConversationSendResult(QString result) {
-    resultUnderWay = true;
+    mainWindow->setSending(true);
     const bool confirmed = desk.sendResult(result);
-    resultUnderWay = false;
-    if (dialogAfterSend.isValid()) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, call = std::exchange(dialogAfterSend, QVariant())] {
-                QVariant shown;
-                invokeDocument(rootObject, "showCloseConversationDialog", shown, call);
-            },
-            Qt::QueuedConnection);
-    }
+    mainWindow->setSending(false);
     return confirmed;
 }
 
@@ -296,11 +207,5 @@ void GUI::callChosen(const QString& id) {
     raiseWindow();
     if (!id.isEmpty()) {
         startConversation(id);
-    }
-}
-
-void GUI::takeKeyboard() {
-    if (auto* window = qobject_cast<QWindow*>(rootObject)) {
-        window->requestActivate();
     }
 }

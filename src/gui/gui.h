@@ -13,8 +13,8 @@
 #include <QVariantMap>
 
 #include <memory>
-#include <optional>
 
+class MainWindowDriver;
 class QTimer;
 class TrayPresenter;
 
@@ -65,16 +65,11 @@ private:
     // Tests see private state only through this one seam (tests/support/controllerseam.h).
     friend class ControllerSeam;
 
-    // Calls a function of a document by name, with one argument or none; a call that cannot be
-    // made has no effect.
-    static void invokeDocument(QObject* target, const char* function, QVariant& result,
-                               const std::optional<QVariant>& argument = std::nullopt);
     void showServerError(const QString& description);
     void updateCallModel();
     void showTray();
     void connectDesk();
     void presentTray();
-    bool windowShown();
     void raiseIfPending();
     void callChosen(const QString& id);
 
@@ -97,14 +92,5 @@ private:
 
     std::unique_ptr<TrayPresenter> tray;
     bool startInTray = false;
-
-private:
-    // Gives the main window the keyboard: only for what the operator asked for.
-    void takeKeyboard();
-
-    // A poll brought the window up without the keyboard, and the operator has not come to it yet.
-    bool attentionAsked = false;
-    // A result is on its way to the site; a dialog asked for meanwhile waits in dialogAfterSend.
-    bool resultUnderWay = false;
-    QVariant dialogAfterSend;
+    std::unique_ptr<MainWindowDriver> mainWindow;
 };
