@@ -1,3 +1,4 @@
+#include "net/replyinflater.h"
 #include "requestfixture.h"
 
 #include <QBuffer>
@@ -43,6 +44,7 @@ private slots:
     void transferTimeout_failsSilentSite();
     void replySize_limited_data();
     void replySize_limited();
+    void replyInflater_stopsAtRoom();
     void errorText_hidesSecrets_data();
     void errorText_hidesSecrets();
 };
@@ -539,6 +541,20 @@ void TestVLRequest::replySize_limited() {
                  QStringLiteral("The site's reply passed the limit of 0.0953674 MiB and was not "
                                 "read further"));
     }
+}
+
+// A bomb is unpacked no further than asked: the room, and what the last piece brought.
+void TestVLRequest::replyInflater_stopsAtRoom() {
+    const QByteArray bomb = qCompress(QByteArray(5 * 1024 * 1024, '['), 9).mid(4);
+    const int room = 1000;
+    const int piece = 64 * 1024;
+    const QByteArray earlier("earlier");
+    ReplyInflater inflater(QByteArrayLiteral("deflate"));
+    QByteArray output = earlier;
+    QVERIFY(inflater.inflate(bomb, &output, room));
+    const int added = output.size() - earlier.size();
+    QVERIFY2(added > room && added <= room + piece, qPrintable(QString::number(added)));
+    QVERIFY(output.startsWith(earlier + '['));
 }
 
 void TestVLRequest::errorText_hidesSecrets_data() {
