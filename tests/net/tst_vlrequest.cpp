@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -38,6 +39,8 @@ private slots:
     void redirect_dropsUserInfo();
     void redirect_refused_data();
     void redirect_refused();
+    void redirect_onlyToTheSameHost_data();
+    void redirect_onlyToTheSameHost();
     void redirect_betweenSchemes_data();
     void redirect_betweenSchemes();
     void transferTimeout_failsSilentSite_data();
@@ -413,6 +416,54 @@ void TestVLRequest::redirect_refused() {
     else
         QVERIFY2(request->replyErrorString.contains(errorPart),
                  qPrintable(request->replyErrorString));
+}
+
+void TestVLRequest::redirect_onlyToTheSameHost_data() {
+    QTest::addColumn<QByteArray>("location");
+    QTest::addColumn<QByteArray>("followedTo"); // empty: refused
+
+    QTest::newRow("same host, other port")
+        << QByteArray("http://example.com:8080/next") << QByteArray("http://example.com:8080/next");
+    QTest::newRow("same host in upper case")
+        << QByteArray("http://EXAMPLE.COM/next") << QByteArray("http://example.com/next");
+    QTest::newRow("user info before the same host")
+        << QByteArray("http://example.net@example.com/next")
+        << QByteArray("http://example.com/next");
+    QTest::newRow("name ending in the host's name")
+        << QByteArray("http://evilexample.com/next") << QByteArray();
+    QTest::newRow("subdomain") << QByteArray("http://www.example.com/next") << QByteArray();
+    QTest::newRow("IP literal") << QByteArray("http://93.184.215.14/next") << QByteArray();
+    QTest::newRow("trailing dot") << QByteArray("http://example.com./next") << QByteArray();
+    QTest::newRow("user info naming the host")
+        << QByteArray("http://example.com@example.net/next") << QByteArray();
+}
+
+// The loopback server stands in as the proxy, so every host name reaches it without a lookup.
+void TestVLRequest::redirect_onlyToTheSameHost() {
+    QFETCH(QByteArray, location);
+    QFETCH(QByteArray, followedTo);
+
+    server->setHandler([location](const Request& sent) {
+        return sent.path.endsWith("/start") ? Response::redirect(302, location)
+                                            : Response::text("arrived");
+    });
+    QNetworkProxy proxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), server->port());
+    request->setProxy(&proxy);
+    request->setRequestUrl(QStringLiteral("http://example.com/start"));
+    request->setMethod(QStringLiteral("get"));
+    request->exec();
+
+    QCOMPARE(server->requests().first().target, QByteArray("http://example.com/start"));
+    if (followedTo.isEmpty()) {
+        QVERIFY(!request->replyOK());
+        QVERIFY(!server->waitForRequests(2, 300));
+        QVERIFY2(request->replyErrorString.contains(QLatin1String("it leaves example.com")),
+                 qPrintable(request->replyErrorString));
+    } else {
+        QCOMPARE(server->requestCount(), 2);
+        QCOMPARE(server->requests().at(1).target, followedTo);
+        QCOMPARE(request->replyText, QByteArray("arrived"));
+    }
 }
 
 void TestVLRequest::redirect_betweenSchemes_data() {
