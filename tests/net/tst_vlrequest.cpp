@@ -628,7 +628,8 @@ void TestVLRequest::errorText_hidesSecrets() {
                                           "{8a1f0c2e-1111-4222-8333-444455556666}"));
     request->setRequestUrl(server->url(path));
     request->setMethod(QStringLiteral("post"));
-    request->addQueryItem(QStringLiteral("pass"), QStringLiteral("pa55word"));
+    // Characters that the address carries percent-encoded, and that Qt's texts show decoded.
+    request->addQueryItem(QStringLiteral("pass"), QStringLiteral("pa55 w\u00F6rd"));
     request->addQueryItem(QStringLiteral("opID"),
                           QStringLiteral("{8a1f0c2e-1111-4222-8333-444455556666}"));
     request->addQueryItem(QStringLiteral("opName"), QStringLiteral("Desk"));
@@ -638,7 +639,7 @@ void TestVLRequest::errorText_hidesSecrets() {
     QVERIFY(!request->replyOK());
     const QString text = request->replyErrorString;
     QVERIFY2(text.contains(shown), qPrintable(text));
-    QVERIFY2(!text.contains(QLatin1String("pa55word")), qPrintable(text));
+    QVERIFY2(!text.contains(QLatin1String("pa55")), qPrintable(text));
     QVERIFY2(!text.contains(QLatin1String("8a1f0")), qPrintable(text));
 }
 
