@@ -70,5 +70,5 @@ private:
     Failure failingHow = Failure::Unreachable;
     int pending = 0;
     QString noticeText;
-    QTimer noticeExpiry;
+    QTimer noticeExpiry{this};
 };

@@ -80,11 +80,10 @@ QString shownUrl(QUrl url) {
     return url.toDisplayString();
 }
 
-// The network layer's error texts name the whole URL, query included.
+// The network layer's error texts name the whole URL, query included, in its decoded form.
 QString withoutSecrets(QString text, const QUrl& url) {
     const QString shown = shownUrl(url);
-    for (const QString& form :
-         {url.toString(), url.toDisplayString(), QString::fromUtf8(url.toEncoded())}) {
+    for (const QString& form : {url.toString(), url.toDisplayString()}) {
         text.replace(form, shown);
     }
     return text;

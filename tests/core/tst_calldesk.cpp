@@ -48,6 +48,7 @@ private slots:
     void siteText_cannotFakeALineOrReorderOne();
     void closedCall_staysClosedAgainstAnEarlierList_data();
     void closedCall_staysClosedAgainstAnEarlierList();
+    void notice_staysAboutAMinute();
 
 private:
     std::unique_ptr<TestHttpServer> site;
@@ -305,6 +306,19 @@ void TestCallDesk::closedCall_staysClosedAgainstAnEarlierList() {
     for (const auto& announcement : arrived) {
         QVERIFY(announcement.first().value<QList<QJsonObject>>().isEmpty());
     }
+}
+
+// The operator may have looked away after the click: the notice waits about a minute for them.
+void TestCallDesk::notice_staysAboutAMinute() {
+    SiteStatus status;
+    status.actionRefused(SiteStatus::Action::Take, QStringLiteral("busy"));
+    QTimer* const expiry = status.findChild<QTimer*>();
+    QVERIFY(expiry && expiry->isActive());
+    QVERIFY2(expiry->remainingTime() > 50000 && expiry->remainingTime() < 70000,
+             qPrintable(QString::number(expiry->remainingTime())));
+    QVERIFY(!status.notice().isEmpty());
+    expiry->start(0);
+    QTRY_VERIFY(status.notice().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestCallDesk)

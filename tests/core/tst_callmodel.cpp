@@ -62,6 +62,10 @@ void TestCallModel::workingOrder_data() {
                           {"id":"2","create_date":"2026-12-08T10:00:30"},
                           {"id":"3","create_date":" 2026-12-08 10:00:59 "}])")
         << QStringList{"2", "3", "1"};
+    QTest::newRow("minutes without seconds among readable dates")
+        << QByteArray(R"([{"id":"1","create_date":"2026-12-08 10:15:30"},
+                          {"id":"2","create_date":"2026-12-08 10:15"}])")
+        << QStringList{"2", "1"};
     QTest::newRow("ids that are not numbers after numeric ones")
         << QByteArray(R"([{"id":"b","create_date":"2026-12-08 10:00:00"},
                           {"id":"a","create_date":"2026-12-08 10:00:00"},

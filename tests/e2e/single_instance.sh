@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # One client per user: a second start brings the running client's window back and ends
-# with status 0 without a second tray icon; a lock left by a killed client does not block
-# the next start; a start beside a stopped client says it is already running and ends; on an
-# unregistered workstation a second start brings back the form.
+# with status 0 without a second tray icon; a lock and socket left by a killed client do not
+# block the next start, which then answers the start after it; a start beside a stopped
+# client says it is already running and ends; on an unregistered workstation a second start
+# brings back the form.
 set -u
 E2E_NAME=single_instance
 source "$(dirname "$0")/session.sh"
@@ -39,12 +40,20 @@ grep -q "already running" "$SHOT_DIR/stopped.out" \
 kill -KILL "$first"
 wait "$first" 2>/dev/null
 [ -e "$home/.vorlan/vorlan.lock" ] || fail "the killed client left no lock to test with"
+[ -S "$home/.vorlan/vorlan.socket" ] || fail "the killed client left no socket to test with"
 window_gone '^Vorlan$' 5 || fail "the killed client's window stayed"
 app_start "$home"
 window_wait '^Vorlan$' 15 >/dev/null || fail "a stale lock kept the next start from showing its window"
 tray_wait 1 || fail "after a stale lock the tray shows $(tray_icons) icons"
 grep -q "already running" "$APP_OUT" && fail "a stale lock was taken for a running client"
 shot after-stale-lock
+# The killed client left its socket behind too; the new one answers the next start through it.
+tray_click
+window_gone '^Vorlan$' 5 || fail "a tray click did not hide the window after a stale lock"
+HOME=$home timeout 20 "$VORLAN" >"$SHOT_DIR/after-stale.out" 2>&1
+grep -q "brought to the front" "$SHOT_DIR/after-stale.out" \
+    || fail "the client started after a killed one did not answer the next start: $(cat "$SHOT_DIR/after-stale.out")"
+window_wait '^Vorlan$' 5 >/dev/null || fail "the next start did not bring the window back after a stale lock"
 
 scratch_new
 fresh=$SCRATCH

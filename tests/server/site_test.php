@@ -561,6 +561,15 @@ function testPasswordLockout(): void
     $log = (string) file_get_contents(env('SITE_LOG'));
     check(substr_count($log, 'wrong site password from 127.0.0.3') === 5, 'lock-out: every wrong password is logged');
     check(str_contains($log, 'registration from 127.0.0.3 refused: locked out'), 'lock-out: the refusal is logged');
+    // The right password forgets the slips before it, so later ones start from none.
+    for ($round = 1; $round <= 2; ++$round) {
+        for ($attempt = 1; $attempt <= 4; ++$attempt) {
+            expectEnvelope(register($op, 'Desk', "slip $attempt", '127.0.0.10'), 7, false,
+                "lock-out: slip $attempt of round $round");
+        }
+        expectEnvelope(register("{33333333-4444-4555-8666-00000000000$round}", 'Desk', null, '127.0.0.10'),
+            0, false, "lock-out: the right password after four slips, round $round");
+    }
 }
 
 function testVisitorAbuse(): void
