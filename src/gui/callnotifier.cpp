@@ -66,6 +66,12 @@ void CallNotifier::announce(const QList<QJsonObject>& calls) {
                calls.first().value(CallRecords::idKey).toString());
         return;
     }
+    notify(tr("New call-back requests: %1").arg(calls.size()), summaryBody(calls),
+           tr("Show the requests"), QString());
+}
+
+// One name per line: each line is laid out in its own direction, whatever its script.
+QString CallNotifier::summaryBody(const QList<QJsonObject>& calls) {
     QStringList names;
     for (int i = 0; i < calls.size() && i < namedInSummary; ++i) {
         names << calls.at(i).value(CallRecords::nameKey).toString();
@@ -73,9 +79,7 @@ void CallNotifier::announce(const QList<QJsonObject>& calls) {
     if (calls.size() > namedInSummary) {
         names << QStringLiteral("…");
     }
-    // One name per line: each line is laid out in its own direction, whatever its script.
-    notify(tr("New call-back requests: %1").arg(calls.size()), names.join(QLatin1Char('\n')),
-           tr("Show the requests"), QString());
+    return names.join(QLatin1Char('\n'));
 }
 
 void CallNotifier::notify(const QString& summary, const QString& body, const QString& action,

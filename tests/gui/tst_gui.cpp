@@ -1,4 +1,5 @@
 #include "controllerfixture.h"
+#include "gui/callnotifier.h"
 #include "messageboxwatcher.h"
 
 #include <QDir>
@@ -68,6 +69,7 @@ private slots:
     void desk_trayAndStatusFollowSite();
     void desk_failureReasons_data();
     void desk_failureReasons();
+    void desk_summaryNamesFiveCallers();
     void desk_takeAndCloseSentOnceDuringWait();
     void desk_draftKeptUntilSiteConfirms();
 
@@ -818,6 +820,16 @@ void TestGui::desk_draftKeptUntilSiteConfirms() {
     QVERIFY(send());
     QVERIFY(!QFile::exists(draft));
     QVERIFY(inside().siteStatus().notice().isEmpty());
+}
+
+void TestGui::desk_summaryNamesFiveCallers() {
+    QList<QJsonObject> calls;
+    for (const char* name : {"Ann", "Bob", "أحمد", "Dan", "Eve", "Fay", "Gus"}) {
+        calls << QJsonObject{{"name", QString::fromUtf8(name)}};
+    }
+    QCOMPARE(CallNotifier::summaryBody(calls), QString::fromUtf8("Ann\nBob\nأحمد\nDan\nEve\n…"));
+    QCOMPARE(CallNotifier::summaryBody(calls.mid(0, 5)),
+             QString::fromUtf8("Ann\nBob\nأحمد\nDan\nEve"));
 }
 
 QTEST_MAIN(TestGui)
