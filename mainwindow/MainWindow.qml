@@ -25,6 +25,11 @@ ApplicationWindow {
     property var conversationDialog: null
     property string conversationCallID: ""
     property var conversationCall: null
+    readonly property bool tracksHeldCalls: typeof heldCalls !== "undefined" && heldCalls !== null
+    // The calls the bar offers the result for: every call held here, or, from a controller that
+    // does not list them, the one last in conversation.
+    readonly property var barCalls: tracksHeldCalls ? heldCalls.records
+                                    : conversationCallID !== "" && conversationCall ? [conversationCall] : []
 
     function getServer() { return workplace.server }
     function getOperatorID() { return workplace.operatorID }
@@ -333,31 +338,43 @@ ApplicationWindow {
             id: conversationBanner
             objectName: "conversationBanner"
             Layout.fillWidth: true
-            Layout.preferredHeight: 40
-            visible: conversationCallID !== "" && conversationDialog === null
+            Layout.preferredHeight: bannerLines.implicitHeight
+            visible: barCalls.length > 0 && conversationDialog === null
             color: Theme.bannerBackground
 
-            Text {
+            Column {
+                id: bannerLines
                 anchors.left: parent.left
-                anchors.leftMargin: Theme.paddingRow
-                anchors.right: resumeButton.left
-                anchors.rightMargin: Theme.paddingRow
-                anchors.verticalCenter: parent.verticalCenter
-                elide: Text.ElideRight
-                textFormat: Text.PlainText
-                text: conversationCall
-                      ? qsTranslate("MainWindow", "In conversation: %1, %2")
-                        .arg(conversationCall.name).arg(conversationCall.phone)
-                      : ""
-            }
-            Button {
-                id: resumeButton
-                objectName: "resumeButton"
                 anchors.right: parent.right
-                anchors.rightMargin: Theme.paddingRow
-                anchors.verticalCenter: parent.verticalCenter
-                text: qsTranslate("MainWindow", "Write the result")
-                onClicked: GUI.closeConversation(conversationCallID)
+                Repeater {
+                    model: barCalls
+                    Item {
+                        objectName: "heldCall_" + modelData.callID
+                        width: bannerLines.width
+                        height: resumeButton.implicitHeight + 2 * Theme.paddingCompact
+
+                        Text {
+                            anchors.left: parent.left
+                            anchors.leftMargin: Theme.paddingRow
+                            anchors.right: resumeButton.left
+                            anchors.rightMargin: Theme.paddingRow
+                            anchors.verticalCenter: parent.verticalCenter
+                            elide: Text.ElideRight
+                            textFormat: Text.PlainText
+                            text: qsTranslate("MainWindow", "In conversation: %1, %2")
+                                  .arg(modelData.name).arg(modelData.phone)
+                        }
+                        Button {
+                            id: resumeButton
+                            objectName: index === 0 ? "resumeButton" : "resumeButton_" + modelData.callID
+                            anchors.right: parent.right
+                            anchors.rightMargin: Theme.paddingRow
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: qsTranslate("MainWindow", "Write the result")
+                            onClicked: GUI.closeConversation(modelData.callID)
+                        }
+                    }
+                }
             }
         }
 

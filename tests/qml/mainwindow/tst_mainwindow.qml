@@ -45,6 +45,8 @@ TestCase {
     function init() {
         GUI.reset()
         desk.listCalls([])
+        desk.publishHeldCalls(true)
+        desk.holdCalls([])
         desk.resetSite()
         clipboard.forget()
     }
@@ -206,7 +208,9 @@ TestCase {
         ]
     }
 
+    // A controller that lists no held calls: the bar follows the conversation alone.
     function test_conversationBanner(data) {
+        desk.publishHeldCalls(false)
         var window = openWindow(calls)
         var banner = named(window, "conversationBanner")
         window.showCloseConversationDialog(calls[1])
@@ -225,6 +229,43 @@ TestCase {
         // The site closed it: the offer goes away with the call.
         desk.listCalls([calls[0], calls[2]])
         compare(banner.visible, false)
+    }
+
+    // One line for each held call, in the order held, whether taken here or held since before a
+    // restart, listed or not; the offer waits while a conversation dialog is open.
+    function test_heldCallsBar_data() {
+        var unlisted = { callID: "9", cr_date: "", name: "שרה <b>Levi</b>", phone: "+972 50", status: "processing" }
+        return [
+            { tag: "nothing held", held: [], click: null },
+            { tag: "a draft kept since before a restart", held: [calls[1]], click: "2" },
+            { tag: "two taken, the earliest first", held: [calls[2], calls[0]], click: "1" },
+            { tag: "a held call the site no longer lists", held: [calls[0], unlisted], click: "9" },
+            { tag: "a conversation dialog open", held: [calls[2], calls[0]], dialog: true, click: null }
+        ]
+    }
+
+    function test_heldCallsBar(data) {
+        var window = openWindow(calls)
+        desk.holdCalls(data.held)
+        if (data.dialog)
+            window.showCloseConversationDialog(data.held[0])
+        var banner = named(window, "conversationBanner")
+        compare(banner.visible, data.held.length > 0 && !data.dialog)
+        if (!banner.visible)
+            return
+        var lines = data.held.map(function (call) {
+            var line = named(window, "heldCall_" + call.callID)
+            var text = textItem(line, "In conversation: " + call.name + ", " + call.phone)
+            verify(text, call.callID)
+            compare(text.textFormat, Text.PlainText)
+            return line
+        })
+        tryVerify(function () {
+            return lines.every(function (line, i) { return i === 0 || line.y > lines[i - 1].y })
+        })
+        verify(textItem(lines[0], "Write the result") === named(window, "resumeButton"))
+        mouseClick(textItem(named(window, "heldCall_" + data.click), "Write the result"))
+        compare(received(), [["closeConversation", [data.click]]])
     }
 
     // The operator closes the dialog before the site has answered the result: the dialog says
