@@ -98,8 +98,8 @@ ApplicationWindow {
     // The first letter of a command is its mnemonic.
     function mnemonic(text) { return "&" + text }
 
-    function openDialog(component) {
-        var window = component.createObject(mainWindow)
+    function openDialog(component, properties) {
+        var window = component.createObject(mainWindow, properties || {})
         window.closing.connect(function () { window.destroy() })
         window.requestActivate()
     }
@@ -237,6 +237,77 @@ ApplicationWindow {
             title: qsTranslate("MainWindow", "About Vorlan")
             heading: qsTranslate("MainWindow", "Vorlan: call-back requests of your site")
             rows: [{ label: qsTranslate("MainWindow", "Version"), value: Qt.application.version }]
+        }
+    }
+
+    // Taking another call while one still waits for its result is asked first; getting back to a
+    // held call is not.
+    function choose(callID) {
+        if (tracksHeldCalls && heldCalls.count > 0 && !heldCalls.contains(callID))
+            openDialog(takeQuestion, { callID: callID })
+        else
+            GUI.startConversation(callID)
+    }
+
+    Component {
+        id: takeQuestion
+        Window {
+            id: question
+            objectName: "takeQuestion"
+            property string callID: ""
+            title: qsTranslate("MainWindow", "Take another call")
+            flags: Qt.Dialog
+            modality: Qt.WindowModal
+            visible: true
+            color: Theme.windowBackground
+            width: questionContent.implicitWidth + 2 * Theme.paddingLarge
+            height: questionContent.implicitHeight + 2 * Theme.paddingLarge
+            minimumWidth: width
+            maximumWidth: width
+            minimumHeight: height
+            maximumHeight: height
+
+            // Closed before the take, which may open the conversation dialog.
+            function answer(take) {
+                var chosen = callID
+                close()
+                if (take)
+                    GUI.startConversation(chosen)
+            }
+
+            Shortcut {
+                sequence: "Esc"
+                onActivated: question.answer(false)
+            }
+            ColumnLayout {
+                id: questionContent
+                anchors.centerIn: parent
+                spacing: Theme.paddingLarge
+                Text {
+                    Layout.maximumWidth: 360
+                    wrapMode: Text.Wrap
+                    text: qsTranslate("MainWindow", "You hold a call whose result is not sent yet. Take another call?")
+                }
+                RowLayout {
+                    Layout.alignment: Qt.AlignRight
+                    spacing: Theme.paddingMedium
+                    Button {
+                        objectName: "takeAnotherButton"
+                        text: qsTranslate("MainWindow", "Take")
+                        focus: true
+                        onClicked: question.answer(true)
+                        Keys.onReturnPressed: question.answer(true)
+                        Keys.onEnterPressed: question.answer(true)
+                    }
+                    Button {
+                        objectName: "keepHeldButton"
+                        text: qsTranslate("MainWindow", "Cancel")
+                        onClicked: question.answer(false)
+                        Keys.onReturnPressed: question.answer(false)
+                        Keys.onEnterPressed: question.answer(false)
+                    }
+                }
+            }
         }
     }
 
@@ -414,7 +485,7 @@ ApplicationWindow {
 
             function take(row) {
                 if (row >= 0 && row < count)
-                    GUI.startConversation(pendingCalls.callID(row))
+                    choose(pendingCalls.callID(row))
             }
             function moveTo(row) {
                 if (count > 0) {

@@ -268,6 +268,59 @@ TestCase {
         compare(received(), [["closeConversation", [data.click]]])
     }
 
+    // Choosing a call while another waits for its result asks first; getting back to a held call,
+    // or a controller that lists no held calls, takes at once.
+    function test_takeWhileHeld_data() {
+        var held = [calls[1]]
+        return [
+            { tag: "nothing held", held: [], keys: "Return", expected: [["startConversation", ["3"]]] },
+            { tag: "Enter, then Enter takes", held: held, keys: "Return", answer: "Return",
+              expected: [["startConversation", ["3"]]] },
+            { tag: "Enter, then keypad Enter takes", held: held, keys: "Return", answer: "Enter",
+              expected: [["startConversation", ["3"]]] },
+            { tag: "Enter, then Esc takes nothing", held: held, keys: "Return", answer: "Esc",
+              expected: [] },
+            { tag: "a click on a name, then Take", held: held, click: "Boris", answer: "Take",
+              expected: [["startConversation", ["1"]]] },
+            { tag: "a click on a name, then Cancel", held: held, click: "Boris", answer: "Cancel",
+              expected: [] },
+            { tag: "the held call itself", held: held, keys: "Down, Return",
+              expected: [["startConversation", ["2"]]] },
+            { tag: "no held calls published", held: held, absent: true, keys: "Return",
+              expected: [["startConversation", ["3"]]] }
+        ]
+    }
+
+    function test_takeWhileHeld(data) {
+        if (data.absent)
+            desk.publishHeldCalls(false)
+        var window = openWindow(calls)
+        desk.holdCalls(data.held)
+        tryCompare(named(window, "callList"), "activeFocus", true)
+        if (data.click)
+            mouseClick(textItem(window.contentItem, data.click))
+        else
+            keySequence(data.keys)
+        var question = findChild(window, "takeQuestion")
+        compare(question !== null, data.answer !== undefined)
+        if (question) {
+            compare(received(), [])
+            question.requestActivate()
+            tryVerify(function () { return question.activeFocusItem !== null })
+            verify(textItem(question.contentItem,
+                            "You hold a call whose result is not sent yet. Take another call?"))
+            var button = textItem(question.contentItem, data.answer)
+            // The press alone: the dialog is gone before a release could reach it.
+            if (button)
+                mouseClick(button)
+            else
+                keyPress(data.answer === "Esc" ? Qt.Key_Escape
+                         : data.answer === "Enter" ? Qt.Key_Enter : Qt.Key_Return)
+            tryVerify(function () { return findChild(window, "takeQuestion") === null })
+        }
+        compare(received(), data.expected)
+    }
+
     // The operator closes the dialog before the site has answered the result: the dialog says
     // it is sending, stays (the send runs in its handler), and closes once the answer is in.
     function test_closeWhileSending_data() {
