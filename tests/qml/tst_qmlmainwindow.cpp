@@ -6,6 +6,7 @@
 #include "fakegui.h"
 #include "storage/draftstore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonObject>
 #include <QNetworkReply>
@@ -46,6 +47,16 @@ public:
         m_context->setContextProperty(QStringLiteral("heldCalls"),
                                       published ? QVariant::fromValue<QObject*>(&m_held)
                                                 : QVariant());
+    }
+    // A regular file where the drafts' directory belongs: no draft can be saved until it goes.
+    Q_INVOKABLE void blockDrafts(bool blocked) {
+        const QString path = m_directory.path() + QStringLiteral("/drafts");
+        QDir(path).removeRecursively();
+        QFile::remove(path);
+        QFile blocker(path);
+        if (blocked && !blocker.open(QIODevice::WriteOnly)) {
+            qFatal("Cannot write %s", qPrintable(path));
+        }
     }
     // The site's state as the program starts, published anew under its name.
     Q_INVOKABLE void resetSite() {

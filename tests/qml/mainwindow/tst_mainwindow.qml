@@ -47,6 +47,7 @@ TestCase {
         desk.listCalls([])
         desk.publishHeldCalls(true)
         desk.holdCalls([])
+        desk.blockDrafts(false)
         desk.resetSite()
         clipboard.forget()
     }
@@ -319,6 +320,38 @@ TestCase {
             tryVerify(function () { return findChild(window, "takeQuestion") === null })
         }
         compare(received(), data.expected)
+    }
+
+    // A draft that cannot be saved is said in the dialog until a later one is.
+    function test_draftNotice_data() {
+        return [
+            { tag: "saved", blocked: false, recovers: false },
+            { tag: "not saved", blocked: true, recovers: false },
+            { tag: "saved again later", blocked: true, recovers: true }
+        ]
+    }
+
+    function test_draftNotice(data) {
+        var window = openWindow(calls)
+        desk.blockDrafts(data.blocked)
+        window.showCloseConversationDialog(calls[1])
+        var dialog = window.conversationDialog
+        var notice = findChild(dialog.contentItem, "draftNotice")
+        var result = findChild(dialog.contentItem, "resultText")
+        compare(notice.visible, false)
+        result.text = "Called back"
+        if (data.blocked)
+            tryCompare(notice, "visible", true)
+        else
+            tryVerify(function () { return drafts.has("2") })
+        compare(notice.text, "The draft could not be saved; the text is kept only while this dialog is open.")
+        if (data.recovers) {
+            desk.blockDrafts(false)
+            result.text += "."
+            tryCompare(notice, "visible", false)
+        }
+        compare(drafts.text("2"), data.blocked && !data.recovers ? "" : result.text)
+        compare(notice.visible, data.blocked && !data.recovers)
     }
 
     // The operator closes the dialog before the site has answered the result: the dialog says
