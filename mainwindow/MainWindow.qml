@@ -25,6 +25,11 @@ ApplicationWindow {
     property var conversationDialog: null
     property string conversationCallID: ""
     property var conversationCall: null
+    readonly property bool tracksHeldCalls: typeof heldCalls !== "undefined" && heldCalls !== null
+    // The calls the bar offers the result for: every call held here, or, from a controller that
+    // does not list them, the one last in conversation.
+    readonly property var barCalls: tracksHeldCalls ? heldCalls.records
+                                    : conversationCallID !== "" && conversationCall ? [conversationCall] : []
 
     function getServer() { return workplace.server }
     function getOperatorID() { return workplace.operatorID }
@@ -93,8 +98,8 @@ ApplicationWindow {
     // The first letter of a command is its mnemonic.
     function mnemonic(text) { return "&" + text }
 
-    function openDialog(component) {
-        var window = component.createObject(mainWindow)
+    function openDialog(component, properties) {
+        var window = component.createObject(mainWindow, properties || {})
         window.closing.connect(function () { window.destroy() })
         window.requestActivate()
     }
@@ -235,6 +240,77 @@ ApplicationWindow {
         }
     }
 
+    // Taking another call while one still waits for its result is asked first; getting back to a
+    // held call is not.
+    function choose(callID) {
+        if (tracksHeldCalls && heldCalls.count > 0 && !heldCalls.contains(callID))
+            openDialog(takeQuestion, { callID: callID })
+        else
+            GUI.startConversation(callID)
+    }
+
+    Component {
+        id: takeQuestion
+        Window {
+            id: question
+            objectName: "takeQuestion"
+            property string callID: ""
+            title: qsTranslate("MainWindow", "Take another call")
+            flags: Qt.Dialog
+            modality: Qt.WindowModal
+            visible: true
+            color: Theme.windowBackground
+            width: questionContent.implicitWidth + 2 * Theme.paddingLarge
+            height: questionContent.implicitHeight + 2 * Theme.paddingLarge
+            minimumWidth: width
+            maximumWidth: width
+            minimumHeight: height
+            maximumHeight: height
+
+            // Closed before the take, which may open the conversation dialog.
+            function answer(take) {
+                var chosen = callID
+                close()
+                if (take)
+                    GUI.startConversation(chosen)
+            }
+
+            Shortcut {
+                sequence: "Esc"
+                onActivated: question.answer(false)
+            }
+            ColumnLayout {
+                id: questionContent
+                anchors.centerIn: parent
+                spacing: Theme.paddingLarge
+                Text {
+                    Layout.maximumWidth: 360
+                    wrapMode: Text.Wrap
+                    text: qsTranslate("MainWindow", "You hold a call whose result is not sent yet. Take another call?")
+                }
+                RowLayout {
+                    Layout.alignment: Qt.AlignRight
+                    spacing: Theme.paddingMedium
+                    Button {
+                        objectName: "takeAnotherButton"
+                        text: qsTranslate("MainWindow", "Take")
+                        focus: true
+                        onClicked: question.answer(true)
+                        Keys.onReturnPressed: question.answer(true)
+                        Keys.onEnterPressed: question.answer(true)
+                    }
+                    Button {
+                        objectName: "keepHeldButton"
+                        text: qsTranslate("MainWindow", "Cancel")
+                        onClicked: question.answer(false)
+                        Keys.onReturnPressed: question.answer(false)
+                        Keys.onEnterPressed: question.answer(false)
+                    }
+                }
+            }
+        }
+    }
+
     // Copies through a text field, the one clipboard a document has.
     TextInput {
         id: clipboardHelper
@@ -333,31 +409,43 @@ ApplicationWindow {
             id: conversationBanner
             objectName: "conversationBanner"
             Layout.fillWidth: true
-            Layout.preferredHeight: 40
-            visible: conversationCallID !== "" && conversationDialog === null
+            Layout.preferredHeight: bannerLines.implicitHeight
+            visible: barCalls.length > 0 && conversationDialog === null
             color: Theme.bannerBackground
 
-            Text {
+            Column {
+                id: bannerLines
                 anchors.left: parent.left
-                anchors.leftMargin: Theme.paddingRow
-                anchors.right: resumeButton.left
-                anchors.rightMargin: Theme.paddingRow
-                anchors.verticalCenter: parent.verticalCenter
-                elide: Text.ElideRight
-                textFormat: Text.PlainText
-                text: conversationCall
-                      ? qsTranslate("MainWindow", "In conversation: %1, %2")
-                        .arg(conversationCall.name).arg(conversationCall.phone)
-                      : ""
-            }
-            Button {
-                id: resumeButton
-                objectName: "resumeButton"
                 anchors.right: parent.right
-                anchors.rightMargin: Theme.paddingRow
-                anchors.verticalCenter: parent.verticalCenter
-                text: qsTranslate("MainWindow", "Write the result")
-                onClicked: GUI.closeConversation(conversationCallID)
+                Repeater {
+                    model: barCalls
+                    Item {
+                        objectName: "heldCall_" + modelData.callID
+                        width: bannerLines.width
+                        height: resumeButton.implicitHeight + 2 * Theme.paddingCompact
+
+                        Text {
+                            anchors.left: parent.left
+                            anchors.leftMargin: Theme.paddingRow
+                            anchors.right: resumeButton.left
+                            anchors.rightMargin: Theme.paddingRow
+                            anchors.verticalCenter: parent.verticalCenter
+                            elide: Text.ElideRight
+                            textFormat: Text.PlainText
+                            text: qsTranslate("MainWindow", "In conversation: %1, %2")
+                                  .arg(modelData.name).arg(modelData.phone)
+                        }
+                        Button {
+                            id: resumeButton
+                            objectName: index === 0 ? "resumeButton" : "resumeButton_" + modelData.callID
+                            anchors.right: parent.right
+                            anchors.rightMargin: Theme.paddingRow
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: qsTranslate("MainWindow", "Write the result")
+                            onClicked: GUI.closeConversation(modelData.callID)
+                        }
+                    }
+                }
             }
         }
 
@@ -397,7 +485,7 @@ ApplicationWindow {
 
             function take(row) {
                 if (row >= 0 && row < count)
-                    GUI.startConversation(pendingCalls.callID(row))
+                    choose(pendingCalls.callID(row))
             }
             function moveTo(row) {
                 if (count > 0) {

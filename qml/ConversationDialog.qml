@@ -8,11 +8,12 @@ Window {
     objectName: "conversationDialog"
     visible: true
     width: 400
-    height: 300
+    // The dialog grows by the line that says a draft could not be saved.
+    height: 300 + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0)
     minimumWidth: 400
-    minimumHeight: 300
+    minimumHeight: height
     maximumWidth: 400
-    maximumHeight: 300
+    maximumHeight: height
     title: qsTr("Conversation")
     flags: Qt.Dialog
     modality: Qt.ApplicationModal
@@ -23,6 +24,8 @@ Window {
     readonly property bool keepsDrafts: typeof drafts !== "undefined" && drafts !== null
     property bool sending: false
     property bool sent: false
+    // The last keep of the draft failed: the typed text lives only in this dialog.
+    property bool draftUnsaved: false
     // A close asked for while the site has not answered yet waits for the answer.
     property bool closeAfterSend: false
     // Why the site did not take the result, as the controller tells it; empty: no reason known.
@@ -39,7 +42,7 @@ Window {
     function keepDraft() {
         draftTimer.stop()
         if (keepsDrafts && !sent)
-            drafts.keep(callID, resultText.text)
+            draftUnsaved = drafts.keep(callID, resultText.text) === false
     }
 
     // The typed result is kept until the site confirms it, so an unconfirmed close never loses it.
@@ -172,6 +175,19 @@ Window {
                     notAcceptedNotice.visible = false
                     draftTimer.restart()
                 }
+            }
+            Text {
+                id: draftNotice
+                objectName: "draftNotice"
+                anchors.top: resultText.bottom
+                anchors.topMargin: Theme.paddingSmall
+                anchors.left: resultText.left
+                width: resultText.width
+                visible: conversationDialog.draftUnsaved
+                color: Theme.errorText
+                font.pixelSize: Theme.fontSizeSmall
+                wrapMode: Text.WordWrap
+                text: qsTr("The draft could not be saved; the text is kept only while this dialog is open.")
             }
         }
 

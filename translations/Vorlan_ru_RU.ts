@@ -50,6 +50,10 @@
         <source>Sending...</source>
         <translation>Отправка...</translation>
     </message>
+    <message>
+        <source>The draft could not be saved; the text is kept only while this dialog is open.</source>
+        <translation>Черновик не удалось сохранить; текст хранится, только пока это окно открыто.</translation>
+    </message>
 </context>
 <context>
     <name>FileSelectField</name>
@@ -163,6 +167,22 @@
     <message>
         <source>No program for calls is set up on this computer; the number %1 was copied.</source>
         <translation>На этом компьютере не настроена программа для звонков; номер %1 скопирован.</translation>
+    </message>
+    <message>
+        <source>Take another call</source>
+        <translation>Взять другой звонок</translation>
+    </message>
+    <message>
+        <source>You hold a call whose result is not sent yet. Take another call?</source>
+        <translation>У вас есть звонок, результат которого ещё не отправлен. Взять другой звонок?</translation>
+    </message>
+    <message>
+        <source>Take</source>
+        <translation>Взять</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
     </message>
 </context>
 <context>

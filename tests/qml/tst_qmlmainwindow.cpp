@@ -1,10 +1,12 @@
 #include "core/callmodel.h"
 #include "core/calltable.h"
+#include "core/heldcalls.h"
 #include "core/sitestatus.h"
 #include "core/sortedcalls.h"
 #include "fakegui.h"
 #include "storage/draftstore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonObject>
 #include <QNetworkReply>
@@ -17,8 +19,8 @@
 #include <memory>
 
 // The default main-window document loaded as the program loads it, from its text without a file
-// name, beside the fake controller and the real call model and site state, which the test
-// drives through this object, published as "desk".
+// name, beside the fake controller and the real call model, held calls, draft store and site
+// state, which the test drives through this object, published as "desk".
 class MainWindowSetup : public QObject {
     Q_OBJECT
 
@@ -31,6 +33,30 @@ public:
             table.insert(call.value(QLatin1String("callID")).toString(), call);
         }
         m_model.sync(table);
+    }
+    // The calls the workplace holds, each record carrying its "callID".
+    Q_INVOKABLE void holdCalls(const QVariantList& records) {
+        QList<QJsonObject> held;
+        for (const QVariant& record : records) {
+            held << QJsonObject::fromVariantMap(record.toMap());
+        }
+        m_held.set(held);
+    }
+    // A controller from before the held calls were published has no "heldCalls".
+    Q_INVOKABLE void publishHeldCalls(bool published) {
+        m_context->setContextProperty(QStringLiteral("heldCalls"),
+                                      published ? QVariant::fromValue<QObject*>(&m_held)
+                                                : QVariant());
+    }
+    // A regular file where the drafts' directory belongs: no draft can be saved until it goes.
+    Q_INVOKABLE void blockDrafts(bool blocked) {
+        const QString path = m_directory.path() + QStringLiteral("/drafts");
+        QDir(path).removeRecursively();
+        QFile::remove(path);
+        QFile blocker(path);
+        if (blocked && !blocker.open(QIODevice::WriteOnly)) {
+            qFatal("Cannot write %s", qPrintable(path));
+        }
     }
     // The site's state as the program starts, published anew under its name.
     Q_INVOKABLE void resetSite() {
@@ -53,6 +79,7 @@ public slots:
         m_context->setContextProperty(QStringLiteral("desk"), this);
         m_context->setContextProperty(QStringLiteral("pendingCalls"), &m_pending);
         m_context->setContextProperty(QStringLiteral("drafts"), &m_drafts);
+        m_context->setContextProperty(QStringLiteral("heldCalls"), &m_held);
         m_context->setContextProperty(QStringLiteral("workplace"), m_workplace);
         m_context->setContextProperty(QStringLiteral("systemTrayAvailable"), true);
         resetSite();
@@ -76,6 +103,7 @@ private:
     FakeGui m_gui;
     QTemporaryDir m_directory;
     DraftStore m_drafts{m_directory.path() + QStringLiteral("/drafts")};
+    HeldCalls m_held;
     CallModel m_model;
     SortedCalls m_pending{&m_model};
     std::unique_ptr<SiteStatus> m_status;

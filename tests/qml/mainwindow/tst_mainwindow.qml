@@ -45,6 +45,9 @@ TestCase {
     function init() {
         GUI.reset()
         desk.listCalls([])
+        desk.publishHeldCalls(true)
+        desk.holdCalls([])
+        desk.blockDrafts(false)
         desk.resetSite()
         clipboard.forget()
     }
@@ -206,7 +209,9 @@ TestCase {
         ]
     }
 
+    // A controller that lists no held calls: the bar follows the conversation alone.
     function test_conversationBanner(data) {
+        desk.publishHeldCalls(false)
         var window = openWindow(calls)
         var banner = named(window, "conversationBanner")
         window.showCloseConversationDialog(calls[1])
@@ -225,6 +230,128 @@ TestCase {
         // The site closed it: the offer goes away with the call.
         desk.listCalls([calls[0], calls[2]])
         compare(banner.visible, false)
+    }
+
+    // One line for each held call, in the order held, whether taken here or held since before a
+    // restart, listed or not; the offer waits while a conversation dialog is open.
+    function test_heldCallsBar_data() {
+        var unlisted = { callID: "9", cr_date: "", name: "שרה <b>Levi</b>", phone: "+972 50", status: "processing" }
+        return [
+            { tag: "nothing held", held: [], click: null },
+            { tag: "a draft kept since before a restart", held: [calls[1]], click: "2" },
+            { tag: "two taken, the earliest first", held: [calls[2], calls[0]], click: "1" },
+            { tag: "a held call the site no longer lists", held: [calls[0], unlisted], click: "9" },
+            { tag: "a conversation dialog open", held: [calls[2], calls[0]], dialog: true, click: null }
+        ]
+    }
+
+    function test_heldCallsBar(data) {
+        var window = openWindow(calls)
+        desk.holdCalls(data.held)
+        if (data.dialog)
+            window.showCloseConversationDialog(data.held[0])
+        var banner = named(window, "conversationBanner")
+        compare(banner.visible, data.held.length > 0 && !data.dialog)
+        if (!banner.visible)
+            return
+        var lines = data.held.map(function (call) {
+            var line = named(window, "heldCall_" + call.callID)
+            var text = textItem(line, "In conversation: " + call.name + ", " + call.phone)
+            verify(text, call.callID)
+            compare(text.textFormat, Text.PlainText)
+            return line
+        })
+        tryVerify(function () {
+            return lines.every(function (line, i) { return i === 0 || line.y > lines[i - 1].y })
+        })
+        verify(textItem(lines[0], "Write the result") === named(window, "resumeButton"))
+        mouseClick(textItem(named(window, "heldCall_" + data.click), "Write the result"))
+        compare(received(), [["closeConversation", [data.click]]])
+    }
+
+    // Choosing a call while another waits for its result asks first; getting back to a held call,
+    // or a controller that lists no held calls, takes at once.
+    function test_takeWhileHeld_data() {
+        var held = [calls[1]]
+        return [
+            { tag: "nothing held", held: [], keys: "Return", expected: [["startConversation", ["3"]]] },
+            { tag: "Enter, then Enter takes", held: held, keys: "Return", answer: "Return",
+              expected: [["startConversation", ["3"]]] },
+            { tag: "Enter, then keypad Enter takes", held: held, keys: "Return", answer: "Enter",
+              expected: [["startConversation", ["3"]]] },
+            { tag: "Enter, then Esc takes nothing", held: held, keys: "Return", answer: "Esc",
+              expected: [] },
+            { tag: "a click on a name, then Take", held: held, click: "Boris", answer: "Take",
+              expected: [["startConversation", ["1"]]] },
+            { tag: "a click on a name, then Cancel", held: held, click: "Boris", answer: "Cancel",
+              expected: [] },
+            { tag: "the held call itself", held: held, keys: "Down, Return",
+              expected: [["startConversation", ["2"]]] },
+            { tag: "no held calls published", held: held, absent: true, keys: "Return",
+              expected: [["startConversation", ["3"]]] }
+        ]
+    }
+
+    function test_takeWhileHeld(data) {
+        if (data.absent)
+            desk.publishHeldCalls(false)
+        var window = openWindow(calls)
+        desk.holdCalls(data.held)
+        tryCompare(named(window, "callList"), "activeFocus", true)
+        if (data.click)
+            mouseClick(textItem(window.contentItem, data.click))
+        else
+            keySequence(data.keys)
+        var question = findChild(window, "takeQuestion")
+        compare(question !== null, data.answer !== undefined)
+        if (question) {
+            compare(received(), [])
+            question.requestActivate()
+            tryVerify(function () { return question.activeFocusItem !== null })
+            verify(textItem(question.contentItem,
+                            "You hold a call whose result is not sent yet. Take another call?"))
+            var button = textItem(question.contentItem, data.answer)
+            // The press alone: the dialog is gone before a release could reach it.
+            if (button)
+                mouseClick(button)
+            else
+                keyPress(data.answer === "Esc" ? Qt.Key_Escape
+                         : data.answer === "Enter" ? Qt.Key_Enter : Qt.Key_Return)
+            tryVerify(function () { return findChild(window, "takeQuestion") === null })
+        }
+        compare(received(), data.expected)
+    }
+
+    // A draft that cannot be saved is said in the dialog until a later one is.
+    function test_draftNotice_data() {
+        return [
+            { tag: "saved", blocked: false, recovers: false },
+            { tag: "not saved", blocked: true, recovers: false },
+            { tag: "saved again later", blocked: true, recovers: true }
+        ]
+    }
+
+    function test_draftNotice(data) {
+        var window = openWindow(calls)
+        desk.blockDrafts(data.blocked)
+        window.showCloseConversationDialog(calls[1])
+        var dialog = window.conversationDialog
+        var notice = findChild(dialog.contentItem, "draftNotice")
+        var result = findChild(dialog.contentItem, "resultText")
+        compare(notice.visible, false)
+        result.text = "Called back"
+        if (data.blocked)
+            tryCompare(notice, "visible", true)
+        else
+            tryVerify(function () { return drafts.has("2") })
+        compare(notice.text, "The draft could not be saved; the text is kept only while this dialog is open.")
+        if (data.recovers) {
+            desk.blockDrafts(false)
+            result.text += "."
+            tryCompare(notice, "visible", false)
+        }
+        compare(drafts.text("2"), data.blocked && !data.recovers ? "" : result.text)
+        compare(notice.visible, data.blocked && !data.recovers)
     }
 
     // The operator closes the dialog before the site has answered the result: the dialog says

@@ -53,6 +53,9 @@ TestCase {
         compare(findChild(dialog.contentItem, "notAcceptedNotice").text,
                 expected("The site did not accept the result. You can send it again.",
                          "Сайт не принял результат. Вы можете отправить его ещё раз."))
+        compare(findChild(dialog.contentItem, "draftNotice").text,
+                expected("The draft could not be saved; the text is kept only while this dialog is open.",
+                         "Черновик не удалось сохранить; текст хранится, только пока это окно открыто."))
         var shown = texts(dialog.contentItem)
         var labels = [expected("Name: ", "Имя:"), expected("Phone: ", "Телефон:"),
                       expected("Describe call result", "Опишите результат звонка")]
