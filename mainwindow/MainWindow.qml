@@ -86,6 +86,11 @@ ApplicationWindow {
         }
     }
 
+    // A right-to-left name set apart, so that it cannot carry the phone after it into its order.
+    function isolated(text) {
+        return /[\u0590-\u08FF\uFB1D-\uFDFF\uFE70-\uFEFF]/.test(text) ? "\u2068" + text + "\u2069" : text
+    }
+
     // A call whose date cannot be read has no waiting time to show.
     function waitingText(minutes) {
         if (minutes < 0)
@@ -433,7 +438,7 @@ ApplicationWindow {
                             elide: Text.ElideRight
                             textFormat: Text.PlainText
                             text: qsTranslate("MainWindow", "In conversation: %1, %2")
-                                  .arg(modelData.name).arg(modelData.phone)
+                                  .arg(isolated(modelData.name)).arg(modelData.phone)
                         }
                         Button {
                             id: resumeButton

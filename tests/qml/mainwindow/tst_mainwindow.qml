@@ -256,7 +256,7 @@ TestCase {
             return
         var lines = data.held.map(function (call) {
             var line = named(window, "heldCall_" + call.callID)
-            var text = textItem(line, "In conversation: " + call.name + ", " + call.phone)
+            var text = textItem(line, "In conversation: " + window.isolated(call.name) + ", " + call.phone)
             verify(text, call.callID)
             compare(text.textFormat, Text.PlainText)
             return line
@@ -265,6 +265,9 @@ TestCase {
             return lines.every(function (line, i) { return i === 0 || line.y > lines[i - 1].y })
         })
         verify(textItem(lines[0], "Write the result") === named(window, "resumeButton"))
+        // A right-to-left name cannot carry the phone after it into its own order.
+        compare(window.isolated("שרה Levi"), "\u2068שרה Levi\u2069")
+        compare(window.isolated("Anna 👩\u200D👩"), "Anna 👩\u200D👩")
         mouseClick(textItem(named(window, "heldCall_" + data.click), "Write the result"))
         compare(received(), [["closeConversation", [data.click]]])
     }
