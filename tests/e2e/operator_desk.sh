@@ -184,8 +184,16 @@ xdotool windowactivate --sync "$main" key Return
 dialog=$(window_wait '^Conversation$' 10) || fail "taking the call again opened no dialog"
 sleep 0.5
 shot 10-draft-restored
+# Esc while the site has not answered yet: the dialog waits for the answer, the program lives on.
+kill -STOP "$SITE_PID"
 xdotool windowactivate --sync "$dialog" key ctrl+Return
+sleep 1
+xdotool key Escape
+sleep 1
+kill -CONT "$SITE_PID"
+kill -0 "$APP_PID" 2>/dev/null || fail "Esc while the result was on its way ended the program"
 window_gone '^Conversation$' 10 || fail "Ctrl+Enter did not send the result"
+kill -0 "$APP_PID" 2>/dev/null || fail "the program ended once the site answered"
 show_call 1 | grep -q '"status":"closed"' || fail "the site did not close the call"
 stored=$(show_call 1 | php -r 'echo json_decode(stream_get_contents(STDIN), true)["comment"];')
 [ "$stored" = "$draft" ] || fail "the site stored \"$stored\" instead of the draft"
