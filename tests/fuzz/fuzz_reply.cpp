@@ -1,5 +1,6 @@
 #include "core/calltable.h"
 #include "net/siteapi.h"
+#include "net/sitetext.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -25,19 +26,24 @@ void require(bool condition) {
 }
 
 // After a merge the table holds exactly the listed ids; a call takes the status of its last
-// listing, and a call that was already known keeps everything else it had.
+// listing as it may be shown, a call that was already known keeps everything else it had, and
+// no text of a record can break a line or turn the text around it.
 void checkMerge(const CallTable& before, const CallTable& after, const QJsonArray& list) {
     QHash<QString, QString> lastStatus;
     for (const QJsonValue& value : list) {
         const QJsonObject element = value.toObject();
         lastStatus.insert(element.value(QLatin1String("id")).toString(),
-                          element.value(QLatin1String("status")).toString());
+                          SiteText::shown(element.value(QLatin1String("status")).toString()));
     }
     require(after.size() == lastStatus.size());
     for (auto it = after.begin(); it != after.end(); ++it) {
         require(lastStatus.contains(it.key()));
         require(it->value(QLatin1String("callID")).toString() == it.key());
         require(it->value(QLatin1String("status")).toString() == lastStatus.value(it.key()));
+        for (const QString& key : {QStringLiteral("cr_date"), QStringLiteral("name"),
+                                   QStringLiteral("phone"), QStringLiteral("status")}) {
+            require(SiteText::isPlain(it->value(key).toString()));
+        }
         const auto known = before.find(it.key());
         if (known != before.end()) {
             for (const QString& key :
