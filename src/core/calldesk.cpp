@@ -1,7 +1,6 @@
 #include "core/calldesk.h"
 
 #include "net/qstdout.h"
-#include "storage/announcedcalls.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
 
@@ -11,6 +10,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -35,14 +35,15 @@ QString siteAddressProblem(const QString& address) {
 
 CallDesk::CallDesk(const QString& stateDirectory, QObject* parent)
     : QObject(parent)
-    , stateDirectory(stateDirectory)
+    , announcedStore(stateDirectory)
     , draftStore(stateDirectory + QStringLiteral("/drafts")) {}
 
 void CallDesk::setSite(const QString& serverUrl, const QString& operatorID) {
     site = serverUrl;
     operatorId = operatorID;
     draftStore.setRegistration(serverUrl, operatorID);
-    announcedCalls = AnnouncedCalls(stateDirectory, site, operatorId).load();
+    announcedStore.setRegistration(serverUrl, operatorID);
+    announcedCalls = announcedStore.load();
 }
 
 QJsonObject CallDesk::recordFor(const QString& id) const {
@@ -140,30 +141,29 @@ void CallDesk::settle(const QString& id, bool closed) {
 
 void CallDesk::announceNewCalls() {
     // Both lists are in key order: one walk beside the other finds the new calls.
-    QList<QJsonObject> fresh;
+    QList<QJsonObject> added;
     QStringList listed;
     listed.reserve(table.size());
-    bool added = false;
     auto previous = announcedCalls.cbegin();
     for (auto call = table.cbegin(); call != table.cend(); ++call) {
         while (previous != announcedCalls.cend() && *previous < call.key()) {
             ++previous;
         }
         if (previous == announcedCalls.cend() || *previous != call.key()) {
-            added = true;
-            if (!holds(call.value())) {
-                fresh << call.value();
-            }
+            added << call.value();
         }
         listed << call.key();
     }
     // Kept only when it changed: with nothing added, the same calls or fewer are listed.
-    if (added || listed.size() != announcedCalls.size()) {
-        AnnouncedCalls(stateDirectory, site, operatorId).store(listed);
+    if (!added.isEmpty() || listed.size() != announcedCalls.size()) {
+        announcedStore.store(listed);
     }
     announcedCalls.swap(listed);
     listedWithDrafts = draftStore.noteListed(announcedCalls, QDateTime::currentDateTime());
     refreshHeldCalls();
+    QList<QJsonObject> fresh;
+    std::copy_if(added.cbegin(), added.cend(), std::back_inserter(fresh),
+                 [this](const QJsonObject& call) { return !holds(call); });
     siteStatus.listReceived(table.size());
     emit callsArrived(fresh);
 }
@@ -182,6 +182,7 @@ void CallDesk::refreshHeldCalls() {
         add(recordFor(call.value(CallRecords::idKey).toString()));
     }
     for (auto call = table.cbegin(); call != table.cend(); ++call) {
+        // The site lists a call as being processed only for the operator who took it.
         if (listedWithDrafts.contains(call.key()) ||
             call->value(CallRecords::statusKey).toString() == QLatin1String("processing")) {
             add(call.value());
@@ -198,13 +199,10 @@ void CallDesk::forgetTaken(const QString& id) {
                 taken.end());
 }
 
-// A call this workplace took, or one the site lists as processing (it lists no other operator's),
-// is the operator's own and never news.
+// A call in conversation or held here is the operator's own and never news.
 bool CallDesk::holds(const QJsonObject& call) const {
     const QString id = call.value(CallRecords::idKey).toString();
-    return id == current ||
-           call.value(CallRecords::statusKey).toString() == QLatin1String("processing") ||
-           held.contains(id) || draftStore.has(id);
+    return id == current || held.contains(id);
 }
 
 void CallDesk::take(const QString& id) {

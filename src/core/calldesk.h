@@ -4,6 +4,7 @@
 #include "core/heldcalls.h"
 #include "core/sitestatus.h"
 #include "net/siteapi.h"
+#include "storage/announcedcalls.h"
 #include "storage/draftstore.h"
 
 #include <QHash>
@@ -106,7 +107,7 @@ private:
     HeldCalls held;
     // The calls the previous list held, in key order: only calls new since then are announced.
     QStringList announcedCalls;
-    const QString stateDirectory;
+    AnnouncedCalls announcedStore;
     SiteStatus siteStatus;
     DraftStore draftStore;
     // A change this desk made at the site, and the number of the last poll sent before the site

@@ -5,11 +5,9 @@
 #include "core/sortedcalls.h"
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QSystemTrayIcon>
-#include <QVariant>
 #include <QVariantMap>
 
 #include <memory>

@@ -8,8 +8,10 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 
-AnnouncedCalls::AnnouncedCalls(const QString& directory, const QString& site,
-                               const QString& operatorID) {
+AnnouncedCalls::AnnouncedCalls(const QString& directory)
+    : directory(directory) {}
+
+void AnnouncedCalls::setRegistration(const QString& site, const QString& operatorID) {
     const QByteArray registration =
         QCryptographicHash::hash((site + QLatin1Char('\n') + operatorID).toUtf8(),
                                  QCryptographicHash::Sha1)

@@ -7,7 +7,10 @@
 // and operator identifier), so that a restart announces only what arrived meanwhile.
 class AnnouncedCalls final {
 public:
-    AnnouncedCalls(const QString& directory, const QString& site, const QString& operatorID);
+    explicit AnnouncedCalls(const QString& directory);
+
+    // The registration whose calls are read and kept from now on.
+    void setRegistration(const QString& site, const QString& operatorID);
 
     // The identifiers in key order; none when nothing was kept or the file cannot be read.
     QStringList load() const;
@@ -15,5 +18,6 @@ public:
     bool store(const QStringList& callIDs) const;
 
 private:
+    const QString directory;
     QString path;
 };
