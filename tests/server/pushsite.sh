@@ -19,9 +19,9 @@
 #       the database folder that user's alone, and nginx's workers run as www-data, as in the
 #       deployment guide; otherwise everything runs as the caller.
 #       PUSHSITE_WORKER_CONNECTIONS sets nginx's connections per worker (default 1024).
-#   pushsite_tool <script> [<args>...]
+#   pushsite_tool [NAME=value...] <script> [<args>...]
 #       runs a script of server/tools (add-call.php, show-call.php) as the pool's user, with
-#       the settings of the site started last.
+#       the settings of the site started last, changed by the NAME=value pairs given.
 #   pushsite_stop [<folder>]
 #       stops the site of <folder> (default the one started last); the folder stays.
 #   pushsite_redis_start <folder>
@@ -47,7 +47,7 @@ pushsite_start() {
     _pushsite_users || return 1
     mkdir -p "$dir/conf" "$dir/logs" "$dir/run" "$dir/temp" "$dir/data"
     chmod 755 "$dir"
-    _pushsite_as_pool test -x "$dir" || { echo "pushsite_start: $PUSHSITE_POOL_USER cannot enter $dir" >&2; return 1; }
+    _pushsite_as "$PUSHSITE_POOL_USER" test -x "$dir" || { echo "pushsite_start: $PUSHSITE_POOL_USER cannot enter $dir" >&2; return 1; }
     if [ "$(id -u)" = 0 ]; then
         # The database folder is the pool's alone; nginx needs none of it.
         chown "$PUSHSITE_POOL_USER:$PUSHSITE_POOL_GROUP" "$dir/data" "$dir/logs"
@@ -75,11 +75,14 @@ pushsite_start() {
 }
 
 pushsite_tool() {
-    local script=$1 env=()
-    shift
-    # The pool's own settings, as its env[] lines give them to the site.
+    local env=()
+    # The pool's own settings, as its env[] lines give them to the site, then the caller's.
     mapfile -t env < <(sed -n 's/^env\[\([A-Z_]*\)\] = "\{0,1\}\([^"]*\)"\{0,1\}$/\1=\2/p' "$PUSHSITE_DIR/conf/pool.conf")
-    _pushsite_as_pool env -i PATH="$PATH" "${env[@]}" php "$PUSHSITE_SERVER/tools/$script" "$@"
+    while [[ $1 == *=* ]]; do env+=("$1"); shift; done
+    local script=$1
+    shift
+    _pushsite_as "$(sed -n 's/^user = //p' "$PUSHSITE_DIR/conf/pool.conf")" \
+        env -i PATH="$PATH" "${env[@]}" php "$PUSHSITE_SERVER/tools/$script" "$@"
 }
 
 pushsite_stop() {
@@ -128,13 +131,16 @@ _pushsite_users() {
     useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin vorlan
 }
 
-_pushsite_as_pool() {
-    if [ "$(id -u)" = 0 ]; then runuser -u "$PUSHSITE_POOL_USER" -- "$@"; else "$@"; fi
+# Runs a command as the given user when root, as the caller otherwise.
+_pushsite_as() {
+    local user=$1
+    shift
+    if [ "$(id -u)" = 0 ]; then runuser -u "$user" -- "$@"; else "$@"; fi
 }
 
 # Fills the deployment files' placeholders with this run's paths and ports.
 _pushsite_configure() {
-    local dir=$1 site_port=$2 publish_port=$3 file
+    local dir=$1 site_port=$2 publish_port=$3 file name pair
     local values=(
         "LISTEN=127.0.0.1:$site_port" "SERVER_NAME=127.0.0.1" "PUBLISH_LISTEN=127.0.0.1:$publish_port"
         "CONF_DIR=$dir/conf" "SITE_ROOT=$PUSHSITE_SERVER" "LOG_DIR=$dir/logs" "DATA_DIR=$dir/data"
@@ -143,17 +149,19 @@ _pushsite_configure() {
         "POOL_USER=$PUSHSITE_POOL_USER" "POOL_GROUP=$PUSHSITE_POOL_GROUP"
         "WEB_USER=$PUSHSITE_WEB_USER" "WEB_GROUP=$PUSHSITE_WEB_GROUP"
     )
+    local script=()
+    for pair in "${values[@]}"; do
+        script+=(-e "s|@${pair%%=*}@|$(_pushsite_sed_escaped "${pair#*=}")|g")
+    done
     for file in nginx-http nginx-php nginx-site nginx-redis php-fpm-pool; do
-        _pushsite_fill "$PUSHSITE_SERVER/deploy/$file.conf" "${values[@]}" >"$dir/conf/$file.conf"
+        sed "${script[@]}" "$PUSHSITE_SERVER/deploy/$file.conf" >"$dir/conf/$file.conf"
     done
     mv "$dir/conf/nginx-php.conf" "$dir/conf/vorlan-php.conf"
     mv "$dir/conf/php-fpm-pool.conf" "$dir/conf/pool.conf"
-    if [ -n "${VORLAN_DSN:-}" ]; then
-        printf 'env[%s] = "%s"\n' VORLAN_DSN "$VORLAN_DSN" VORLAN_DB_USER "${VORLAN_DB_USER:-}" \
-            VORLAN_DB_PASSWORD "${VORLAN_DB_PASSWORD:-}" VORLAN_DB_PERSISTENT "${VORLAN_DB_PERSISTENT:-}" \
-            >>"$dir/conf/pool.conf"
-    fi
-    cp /etc/nginx/fastcgi_params "$dir/conf/"
+    # A database server's settings, as the guide adds them to the pool (FPM refuses empty values).
+    for name in VORLAN_DSN VORLAN_DB_USER VORLAN_DB_PASSWORD VORLAN_DB_PERSISTENT; do
+        [ -n "${!name:-}" ] && printf 'env[%s] = "%s"\n' "$name" "${!name}" >>"$dir/conf/pool.conf"
+    done
     _pushsite_main_configuration "$dir" >"$dir/conf/nginx.conf"
     cat >"$dir/conf/php-fpm.conf" <<EOF
 [global]
@@ -164,13 +172,10 @@ include = $dir/conf/pool.conf
 EOF
 }
 
-_pushsite_fill() {
-    local template=$1 pair script=()
-    shift
-    for pair in "$@"; do
-        script+=(-e "s|@${pair%%=*}@|$(printf '%s' "${pair#*=}" | sed 's/[|&\\]/\\&/g')|g")
-    done
-    sed "${script[@]}" "$template"
+_pushsite_sed_escaped() {
+    local text=${1//\\/\\\\}
+    text=${text//|/\\|}
+    printf '%s' "${text//&/\\&}"
 }
 
 # nginx's main context as a packaged nginx.conf would give it, with this run's paths.
