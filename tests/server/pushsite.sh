@@ -3,8 +3,8 @@
 # sourced by tests, the demo and the benchmarks.
 #
 #   pushsite_start <folder>
-#       makes <folder> (it must not exist; the folders above it must let the pool's user
-#       through) and starts PHP-FPM and nginx there, with the SQLite
+#       makes <folder> unless it exists (the folders above it must let the pool's user
+#       through; a database left there by an earlier run is kept) and starts PHP-FPM and nginx there, with the SQLite
 #       database in <folder>/data, unless VORLAN_DSN (with VORLAN_DB_USER and
 #       VORLAN_DB_PASSWORD, as pg_start exports them) names a database server. The caller's
 #       VORLAN_SITE_PASSWORD is the site's password (default "vorlan"). With PUSHSITE_REDIS
@@ -40,7 +40,7 @@ PUSHSITE_REDIS_DIRS=()
 
 pushsite_start() {
     local dir=$1 attempt site_port publish_port
-    [ -n "$dir" ] && mkdir "$dir" || { echo "pushsite_start: give a new folder" >&2; return 2; }
+    [ -n "$dir" ] && mkdir -p "$dir" || { echo "pushsite_start: give a folder" >&2; return 2; }
     [ -x "$PUSHSITE_FPM" ] || { echo "pushsite_start: no PHP-FPM (Debian: php8.2-fpm)" >&2; return 1; }
     [ -f "$PUSHSITE_NCHAN" ] || { echo "pushsite_start: no nchan (Debian: libnginx-mod-nchan)" >&2; return 1; }
     dir=$(cd "$dir" && pwd)
@@ -78,7 +78,7 @@ pushsite_tool() {
     local env=()
     # The pool's own settings, as its env[] lines give them to the site, then the caller's.
     mapfile -t env < <(sed -n 's/^env\[\([A-Z_]*\)\] = "\{0,1\}\([^"]*\)"\{0,1\}$/\1=\2/p' "$PUSHSITE_DIR/conf/pool.conf")
-    while [[ $1 == *=* ]]; do env+=("$1"); shift; done
+    while [[ ${1:-} == *=* ]]; do env+=("$1"); shift; done
     local script=$1
     shift
     _pushsite_as "$(sed -n 's/^user = //p' "$PUSHSITE_DIR/conf/pool.conf")" \
@@ -160,7 +160,7 @@ _pushsite_configure() {
     mv "$dir/conf/php-fpm-pool.conf" "$dir/conf/pool.conf"
     # A database server's settings, as the guide adds them to the pool (FPM refuses empty values).
     for name in VORLAN_DSN VORLAN_DB_USER VORLAN_DB_PASSWORD VORLAN_DB_PERSISTENT; do
-        [ -n "${!name:-}" ] && printf 'env[%s] = "%s"\n' "$name" "${!name}" >>"$dir/conf/pool.conf"
+        if [ -n "${!name:-}" ]; then printf 'env[%s] = "%s"\n' "$name" "${!name}" >>"$dir/conf/pool.conf"; fi
     done
     _pushsite_main_configuration "$dir" >"$dir/conf/nginx.conf"
     cat >"$dir/conf/php-fpm.conf" <<EOF
@@ -181,7 +181,7 @@ _pushsite_sed_escaped() {
 # nginx's main context as a packaged nginx.conf would give it, with this run's paths.
 _pushsite_main_configuration() {
     local dir=$1
-    [ "$(id -u)" = 0 ] && echo "user $PUSHSITE_WEB_USER $PUSHSITE_WEB_GROUP;"
+    if [ "$(id -u)" = 0 ]; then echo "user $PUSHSITE_WEB_USER $PUSHSITE_WEB_GROUP;"; fi
     cat <<EOF
 load_module $PUSHSITE_NCHAN;
 worker_processes 1;
@@ -196,7 +196,7 @@ http {
     proxy_temp_path $dir/temp/proxy;
     include $dir/conf/nginx-http.conf;
 EOF
-    [ -n "${PUSHSITE_REDIS:-}" ] && echo "    include $dir/conf/nginx-redis.conf;"
+    if [ -n "${PUSHSITE_REDIS:-}" ]; then echo "    include $dir/conf/nginx-redis.conf;"; fi
     echo "    include $dir/conf/nginx-site.conf;"
     echo "}"
 }
