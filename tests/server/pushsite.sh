@@ -184,8 +184,8 @@ _pushsite_main_configuration() {
     if [ "$(id -u)" = 0 ]; then echo "user $PUSHSITE_WEB_USER $PUSHSITE_WEB_GROUP;"; fi
     cat <<EOF
 load_module $PUSHSITE_NCHAN;
-worker_processes 1;
-worker_rlimit_nofile $((${PUSHSITE_WORKER_CONNECTIONS:-1024} * 2 + 64));
+worker_processes auto;
+worker_rlimit_nofile $((${PUSHSITE_WORKER_CONNECTIONS:-1024} + 1024));
 pid $dir/run/nginx.pid;
 error_log $dir/logs/error.log;
 events { worker_connections ${PUSHSITE_WORKER_CONNECTIONS:-1024}; }
