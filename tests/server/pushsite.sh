@@ -4,8 +4,8 @@
 #
 #   pushsite_start <folder>
 #       makes <folder> unless it exists (the folders above it must let the pool's user
-#       through; a database left there by an earlier run is kept) and starts PHP-FPM and nginx there, with the SQLite
-#       database in <folder>/data, unless VORLAN_DSN (with VORLAN_DB_USER and
+#       through; a database left there by an earlier run is kept) and starts PHP-FPM and
+#       nginx there, with the SQLite database in <folder>/data, unless VORLAN_DSN (with VORLAN_DB_USER and
 #       VORLAN_DB_PASSWORD, as pg_start exports them) names a database server. The caller's
 #       VORLAN_SITE_PASSWORD is the site's password (default "vorlan"). With PUSHSITE_REDIS
 #       set (host:port, as pushsite_redis_start exports it) the channel goes through that Redis,
@@ -18,6 +18,8 @@
 #       As root, PHP-FPM runs the pool as the user "vorlan" (created here when missing) with
 #       the database folder that user's alone, and nginx's workers run as www-data, as in the
 #       deployment guide; otherwise everything runs as the caller.
+#       The site is served from a copy of server/ in <folder>/site, made at each start, as
+#       the guide lays it out.
 #       PUSHSITE_WORKER_CONNECTIONS sets nginx's connections per worker (default 1024).
 #   pushsite_tool [NAME=value...] <script> [<args>...]
 #       runs a script of server/tools (add-call.php, show-call.php) as the pool's user, with
@@ -58,6 +60,8 @@ pushsite_start() {
         chown "$PUSHSITE_WEB_USER" "$dir/temp"
     fi
     chmod 700 "$dir/data"
+    # The web root is a copy, as in the guide: the pool's user reads it wherever the checkout lies.
+    rm -rf "$dir/site" && cp -r "$PUSHSITE_SERVER" "$dir/site" && chmod -R a+rX "$dir/site"
     for attempt in $(seq 1 20); do
         site_port=$((20000 + RANDOM % 20001)) publish_port=$((20000 + RANDOM % 20001))
         [ "$site_port" = "$publish_port" ] && continue
@@ -86,7 +90,7 @@ pushsite_tool() {
     local script=$1
     shift
     _pushsite_as "$(sed -n 's/^user = //p' "$PUSHSITE_DIR/conf/pool.conf")" \
-        env -i PATH="$PATH" "${env[@]}" php "$PUSHSITE_SERVER/tools/$script" "$@"
+        env -i PATH="$PATH" "${env[@]}" php "$PUSHSITE_DIR/site/tools/$script" "$@"
 }
 
 pushsite_restart_nginx() {
@@ -153,7 +157,7 @@ _pushsite_configure() {
     local dir=$1 site_port=$2 publish_port=$3 file name pair
     local values=(
         "LISTEN=127.0.0.1:$site_port" "SERVER_NAME=127.0.0.1" "PUBLISH_LISTEN=127.0.0.1:$publish_port"
-        "CONF_DIR=$dir/conf" "SITE_ROOT=$PUSHSITE_SERVER" "LOG_DIR=$dir/logs" "DATA_DIR=$dir/data"
+        "CONF_DIR=$dir/conf" "SITE_ROOT=$dir/site" "LOG_DIR=$dir/logs" "DATA_DIR=$dir/data"
         "FPM_SOCKET=$dir/run/fpm.sock" "EVENTS_URL=http://127.0.0.1:$site_port/vorlan/events"
         "REDIS=${PUSHSITE_REDIS:-}" "SITE_PASSWORD=${VORLAN_SITE_PASSWORD:-vorlan}"
         "POOL_USER=$PUSHSITE_POOL_USER" "POOL_GROUP=$PUSHSITE_POOL_GROUP"
