@@ -109,6 +109,12 @@ single_site() {
     check "taking it is accepted" \
         grep -q '"result":"0"' <<<"$(client_post "$SITE_URL/vorlan/set.php" action=process "operator=$operator" id=1 apiVer=1)"
     check "the take arrives as gone" arrives "$tmp/stream" '^data: \{"gone":\["1"\]\}$'
+    local first_id
+    first_id=$(sed -n 's/^id: //p' "$tmp/stream" | head -n 1)
+    subscribe "$EVENTS_URL" "$tmp/resumed" -H "Authorization: Bearer $operator" -H "Last-Event-ID: $first_id"
+    check "a stream reopened with Last-Event-ID gets what came after" \
+        arrives "$tmp/resumed" '^data: \{"gone":\["1"\]\}$'
+    check "and nothing before it" bash -c '! grep -q "\"new\"" "$1"' _ "$tmp/resumed"
 
     check "get.php names the events address" \
         grep -qiF "Link: <$EVENTS_URL>; rel=\"vorlan-events\"" <<<"$(curl -si "$SITE_URL/vorlan/get.php" -d type=2 -d operator=x -d apiVer=1)"
