@@ -14,13 +14,14 @@ final class Text
     }
 
     // One-line fields (names, phones) carry no control characters at all, and none of the
-    // invisible format characters (bidirectional overrides and isolates, zero-width spaces,
-    // line separators) that make a text read other than it is. The zero-width joiners stay:
-    // some scripts need them to write names.
+    // invisible characters (bidirectional overrides and isolates, zero-width spaces, line
+    // separators, the Hangul fillers and the blank Braille pattern) that make a text read other
+    // than it is or show as nothing. The zero-width joiners and the variation selectors stay:
+    // some scripts need them to write names, and emoji to show as meant.
     public static function isSingleLine(string $text): bool
     {
-        return self::isUtf8($text)
-            && preg_match('/[\x00-\x1F\x7F\p{Cc}\p{Zl}\p{Zp}]|(?![\x{200C}\x{200D}])\p{Cf}/u', $text) === 0;
+        return self::isUtf8($text) && preg_match('/[\x00-\x1F\x7F\p{Cc}\p{Zl}\p{Zp}\x{2800}]'
+            . '|(?![\x{200C}\x{200D}\x{FE00}-\x{FE0F}\x{E0100}-\x{E01EF}])[\p{Cf}\p{DI}]/u', $text) === 0;
     }
 
     // Multi-line fields keep their line breaks and tabs, but no other control characters.
