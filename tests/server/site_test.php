@@ -43,6 +43,12 @@ function env(string $name): string
     return $value;
 }
 
+// A socket's local address on any free port; IPv6 addresses go in brackets.
+function bindAddress(string $from): string
+{
+    return (str_contains($from, ':') ? "[$from]" : $from) . ':0';
+}
+
 /** @return array{status: int, headers: array<string, string>, body: string} */
 function http(string $base, string $method, string $path, array $body = [], array $query = [],
     string $from = '127.0.0.1', array $headers = []): array
@@ -56,7 +62,7 @@ function http(string $base, string $method, string $path, array $body = [], arra
         'ignore_errors' => true,
         'follow_location' => 0,
         'timeout' => 10,
-    ], 'socket' => ['bindto' => "$from:0"]]);
+    ], 'socket' => ['bindto' => bindAddress($from)]]);
     $text = file_get_contents($url, false, $context);
     $status = 0;
     $headers = [];
@@ -152,7 +158,7 @@ function rawRequests(string $base, array $requests, string $from = '127.0.0.1'):
 {
     $authority = substr($base, strlen('http://'));
     $sockets = [];
-    $context = stream_context_create(['socket' => ['bindto' => "$from:0"]]);
+    $context = stream_context_create(['socket' => ['bindto' => bindAddress($from)]]);
     foreach ($requests as $i => $request) {
         $socket = stream_socket_client("tcp://$authority", $errno, $error, 10, STREAM_CLIENT_CONNECT, $context);
         if ($socket === false) {
@@ -794,6 +800,27 @@ function testWorkplaces(): void
     }
 }
 
+// The attack as it came: one IPv6 network's addresses, each asking anew. Run by ipv6.sh in a
+// network namespace whose loopback carries addresses of 2001:db8:1:2::/64 and 2001:db8:1:3::/64.
+function testIpv6Networks(): void
+{
+    $op = '{55555555-6666-4777-8888-999999999999}';
+    $network = static fn (int $host): string => "2001:db8:1:2::$host";
+    foreach ([2, 3, 4, 5, 2] as $attempt => $host) {
+        expectEnvelope(register($op, 'Desk', 'guess', $network($host)), 7, false,
+            'IPv6: wrong password ' . ($attempt + 1) . ' from ' . $network($host));
+    }
+    expectEnvelope(register($op, 'Desk', null, $network(6)), 11, false, 'IPv6: another address of the /64 is locked out too');
+    expectEnvelope(register($op, 'Desk', null, '2001:db8:1:3::2'), 0, false, 'IPv6: another /64 is not');
+
+    $post = static fn (string $from): int => http(env('SITE_URL'), 'POST', '/', ['name' => 'Olga', 'phone' => PHONE], [], $from)['status'];
+    foreach ([2, 3, 4, 5, 6] as $host) {
+        same(303, $post($network($host)), 'IPv6: a request from ' . $network($host) . ' is stored');
+    }
+    same(429, $post($network(7)), 'IPv6: the sixth request of the /64 is refused');
+    same(303, $post('2001:db8:1:3::3'), 'IPv6: another /64 may still leave one');
+}
+
 function testSchemaUpgrade(): void
 {
     $dsn = getenv('VORLAN_DSN');
@@ -836,28 +863,18 @@ function testSchemaUpgrade(): void
     }
 }
 
-testRegistration();
-testPoll();
-testProcessAndClose();
-testVisitorPage();
-testVerbatimStorage();
-testWholeFlow();
-testTools();
-testPrivateFiles();
-testPrivatePaths();
-testNoPassword();
-testPasswordLockout();
-testVisitorAbuse();
-testRepeatedClose();
-testCleanReplies();
-testConcurrentTakes();
-testNetworkKeys();
-testParallelLimits();
-testWorkplaces();
-testSiteWideCaps();
-testSchemaUpgrade();
-testInternalErrors();
-testCleanLog();
+// SITE_TESTS=testA,testB runs only those.
+$tests = [
+    'testRegistration', 'testPoll', 'testProcessAndClose', 'testVisitorPage', 'testVerbatimStorage',
+    'testWholeFlow', 'testTools', 'testPrivateFiles', 'testPrivatePaths', 'testNoPassword',
+    'testPasswordLockout', 'testVisitorAbuse', 'testRepeatedClose', 'testCleanReplies', 'testConcurrentTakes',
+    'testNetworkKeys', 'testParallelLimits', 'testWorkplaces', 'testSiteWideCaps', 'testSchemaUpgrade',
+    'testInternalErrors', 'testCleanLog',
+];
+$chosen = getenv('SITE_TESTS');
+foreach (is_string($chosen) && $chosen !== '' ? explode(',', $chosen) : $tests as $test) {
+    $test();
+}
 
 echo "$passed passed, $failed failed\n";
 exit($failed === 0 ? 0 : 1);
