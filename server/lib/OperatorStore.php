@@ -30,8 +30,8 @@ final class OperatorStore
         if (!self::isWellFormedId($id)) {
             throw new Refusal('The operator id must be a braced lower-case UUID', Refusal::MALFORMED_OPERATOR_ID);
         }
-        if (!Text::isSingleLine($name) || Text::length($name) > self::MAX_NAME) {
-            throw new Refusal('The workplace description must be one line of at most ' . self::MAX_NAME
+        if (!Text::isSingleLine($name) || Text::isBlank($name) || Text::length($name) > self::MAX_NAME) {
+            throw new Refusal('The workplace description must be one visible line of at most ' . self::MAX_NAME
                 . ' characters', Refusal::BAD_REQUEST);
         }
         if (!Database::insertNew($this->db, 'operators', ['id' => $id, 'name' => $name, 'registered' => date('Y-m-d H:i:s')])) {

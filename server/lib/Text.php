@@ -30,9 +30,11 @@ final class Text
         return self::isUtf8($text) && preg_match('/[\x00-\x08\x0B\x0C\x0E-\x1F\x7F]/', $text) === 0;
     }
 
+    // Nothing a reader could see: white space of any kind (wide and no-break spaces too) and
+    // invisible characters.
     public static function isBlank(string $text): bool
     {
-        return trim($text) === '';
+        return trim($text) === '' || preg_match('/^[\s\p{Z}\p{Cc}\p{Cf}\p{DI}\x{2800}]*$/u', $text) === 1;
     }
 
     public static function length(string $text): int

@@ -241,6 +241,7 @@ function testRegistration(): void
         'id with SQL in it' => [8, ['pass' => $password, 'opID' => "{x' OR '1'='1}", 'opName' => 'X']],
         'description of two lines' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN, 'opName' => "A\nB"]],
         'description of Hangul fillers' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN, 'opName' => "\u{3164}\u{3164}"]],
+        'description of wide spaces' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN, 'opName' => "\u{3000}\u{3000}"]],
         'missing password' => [1, ['opID' => OP_UNKNOWN, 'opName' => 'X']],
         'missing id' => [1, ['pass' => $password, 'opName' => 'X']],
         'missing description' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN]],
@@ -328,6 +329,7 @@ function testProcessAndClose(): void
         'an unknown id' => [3, OP_A, '999999', 'x'],
         'an empty comment' => [6, OP_A, $mine, ''],
         'a blank comment' => [6, OP_A, $mine, " \n\t"],
+        'a comment of wide and no-break spaces' => [6, OP_A, $mine, "\u{3000}\n\u{00A0}"],
         'a comment with a zero byte' => [1, OP_A, $mine, "a\0b"],
     ];
     foreach ($closeRows as $case => [$code, $operator, $id, $comment]) {
@@ -365,6 +367,7 @@ function testVisitorPage(): void
     $invalid = [
         'empty name' => [['name' => '', 'phone' => PHONE], 'Please enter your name.'],
         'blank name' => [['name' => '   ', 'phone' => PHONE], 'Please enter your name.'],
+        'name of wide and no-break spaces' => [['name' => "\u{3000}\u{00A0}\u{2003}", 'phone' => PHONE], 'Please enter your name.'],
         'name as an array' => [['name' => ['x'], 'phone' => PHONE], 'Please enter your name.'],
         'name too long' => [['name' => str_repeat('я', 101), 'phone' => PHONE], 'The name is too long'],
         'empty phone' => [['name' => 'Olga', 'phone' => ''], 'Please enter your phone number.'],
