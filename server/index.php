@@ -6,6 +6,7 @@ require __DIR__ . '/lib/bootstrap.php';
 
 const REQUESTS_PER_ADDRESS = 5;
 const REQUEST_WINDOW_SECONDS = 600;
+const SITE_REQUESTS_PER_MINUTE = 60;
 const STYLE = <<<'CSS'
 
     body { font-family: system-ui, sans-serif; background: #f4f6f8; color: #1d2733; margin: 0; }
@@ -57,6 +58,18 @@ function isCrossSite(): bool
     return authorityOf($from) !== strtolower((string) ($_SERVER['HTTP_HOST'] ?? ''));
 }
 
+// Answers a request over the limits with 429, and says to the visitor how long to wait.
+function refusalOfBusySite(Throttle $throttle, string $address): string
+{
+    http_response_code(429);
+    if ($throttle->isNetworkExceeded($address)) {
+        header('Retry-After: ' . REQUEST_WINDOW_SECONDS);
+        return 'You have left several requests already. Please try again in ' . $throttle->windowMinutes() . ' minutes.';
+    }
+    header('Retry-After: 60');
+    return 'We are receiving very many requests right now. Please try again in a minute.';
+}
+
 $request = null;
 $failure = null;
 if (($_SERVER['REQUEST_METHOD'] ?? 'GET') === 'POST') {
@@ -67,20 +80,15 @@ if (($_SERVER['REQUEST_METHOD'] ?? 'GET') === 'POST') {
     } elseif ($request->isValid()) {
         try {
             $db = Database::connection();
-            $throttle = new Throttle($db, 'visitor', REQUESTS_PER_ADDRESS, REQUEST_WINDOW_SECONDS);
+            $throttle = new Throttle($db, 'visitor', REQUESTS_PER_ADDRESS, REQUEST_WINDOW_SECONDS, SITE_REQUESTS_PER_MINUTE);
             $address = Throttle::clientAddress();
-            if ($throttle->isExceeded($address)) {
-                http_response_code(429);
-                header('Retry-After: ' . REQUEST_WINDOW_SECONDS);
-                $failure = 'You have left several requests already. Please try again in '
-                    . $throttle->windowMinutes() . ' minutes.';
-            } else {
+            if ($throttle->admit($address)) {
                 $calls = new CallStore($db);
                 Push::newCall($calls->listed($calls->add($request)));
-                $throttle->record($address);
                 header('Location: ?sent=1', true, 303);
                 exit;
             }
+            $failure = refusalOfBusySite($throttle, $address);
         } catch (Throwable $error) {
             error_log('vorlan: internal error: ' . $error);
             http_response_code(500);

@@ -234,6 +234,14 @@
         <source>The site said: %1</source>
         <translation>Ответ сайта: %1</translation>
     </message>
+    <message>
+        <source>Registration</source>
+        <translation>Регистрация</translation>
+    </message>
+    <message>
+        <source>The workplace is registered, but Vorlan could not start again from %1. It goes on with the main window; start it again later.</source>
+        <translation>Рабочее место зарегистрировано, но Vorlan не смог запуститься заново из %1. Работа продолжается в главном окне; позже запустите программу ещё раз.</translation>
+    </message>
 </context>
 <context>
     <name>SiteStatus</name>

@@ -41,6 +41,9 @@ final class CallRequest
         if (!Text::isSingleLine($name)) {
             return 'The name contains characters that cannot be used.';
         }
+        if (Text::isBlank($name)) {
+            return 'Please enter your name.';
+        }
         if (Text::length($name) > self::MAX_NAME) {
             return 'The name is too long: at most ' . self::MAX_NAME . ' characters.';
         }

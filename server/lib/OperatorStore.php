@@ -20,7 +20,7 @@ final class OperatorStore
 
     public function exists(string $id): bool
     {
-        $select = $this->db->prepare('SELECT 1 FROM operators WHERE id = ?');
+        $select = $this->db->prepare('SELECT 1 FROM operators WHERE id = ? AND removed IS NULL');
         $select->execute([$id]);
         return $select->fetchColumn() !== false;
     }
@@ -30,12 +30,35 @@ final class OperatorStore
         if (!self::isWellFormedId($id)) {
             throw new Refusal('The operator id must be a braced lower-case UUID', Refusal::MALFORMED_OPERATOR_ID);
         }
-        if (!Text::isSingleLine($name) || Text::length($name) > self::MAX_NAME) {
-            throw new Refusal('The workplace description must be one line of at most ' . self::MAX_NAME
+        if (!Text::isSingleLine($name) || Text::isBlank($name) || Text::length($name) > self::MAX_NAME) {
+            throw new Refusal('The workplace description must be one visible line of at most ' . self::MAX_NAME
                 . ' characters', Refusal::BAD_REQUEST);
         }
         if (!Database::insertNew($this->db, 'operators', ['id' => $id, 'name' => $name, 'registered' => date('Y-m-d H:i:s')])) {
             throw new Refusal('This operator id is already registered', Refusal::ALREADY_REGISTERED);
         }
+    }
+
+    /** @return list<array{id: string, registered: string, name: string}> the workplaces not removed, oldest first */
+    public function listed(): array
+    {
+        return $this->db->query('SELECT id, registered, name FROM operators WHERE removed IS NULL ORDER BY registered, id')
+            ->fetchAll();
+    }
+
+    // Ends a registration: the workplace's requests are refused from now on, and the calls it
+    // was processing become new again for the others to take. False for an unknown id.
+    public function remove(string $id): bool
+    {
+        return Database::serialized($this->db, function () use ($id): bool {
+            $update = $this->db->prepare('UPDATE operators SET removed = ? WHERE id = ? AND removed IS NULL');
+            $update->execute([date('Y-m-d H:i:s'), $id]);
+            if ($update->rowCount() !== 1) {
+                return false;
+            }
+            $this->db->prepare("UPDATE calls SET status = 'new', operator_id = NULL WHERE status = 'processing' AND operator_id = ?")
+                ->execute([$id]);
+            return true;
+        });
     }
 }

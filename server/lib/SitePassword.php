@@ -14,22 +14,24 @@ final class SitePassword
     private const FORMER_DEFAULT = 'vorlan';
     private const MAX_FAILURES = 5;
     private const LOCK_SECONDS = 300;
+    private const SITE_FAILURES_PER_MINUTE = 20;
 
     private readonly Throttle $failures;
 
     public function __construct(private readonly PDO $db)
     {
-        $this->failures = new Throttle($db, 'password', self::MAX_FAILURES, self::LOCK_SECONDS);
+        $this->failures = new Throttle($db, 'password', self::MAX_FAILURES, self::LOCK_SECONDS,
+            self::SITE_FAILURES_PER_MINUTE);
     }
 
-    // Throws the refusal that tells the operator why the password was not accepted.
+    // Throws the refusal that tells the operator why the password was not accepted. Every
+    // attempt takes its place in the count before the password is looked at, so parallel
+    // guesses cannot all slip in under the limit; a right password frees its address again.
     public function check(string $given): void
     {
         $address = Throttle::clientAddress();
-        if ($this->failures->isExceeded($address)) {
-            error_log("vorlan: registration from $address refused: locked out after repeated wrong passwords");
-            throw new Refusal('Too many wrong passwords from this address; try again in '
-                . $this->failures->windowMinutes() . ' minutes', Refusal::LOCKED_OUT);
+        if (!$this->failures->admit($address)) {
+            throw $this->lockOut($address);
         }
         $hash = $this->currentHash();
         if ($hash === null) {
@@ -37,11 +39,21 @@ final class SitePassword
                 Refusal::NO_PASSWORD);
         }
         if (!password_verify($given, $hash)) {
-            $this->failures->record($address);
             error_log("vorlan: wrong site password from $address");
             throw new Refusal('Wrong site password', Refusal::WRONG_PASSWORD);
         }
         $this->failures->forget($address);
+    }
+
+    private function lockOut(string $address): Refusal
+    {
+        if ($this->failures->isNetworkExceeded($address)) {
+            error_log("vorlan: registration from $address refused: locked out after repeated wrong passwords");
+            return new Refusal('Too many wrong passwords from this address; try again in '
+                . $this->failures->windowMinutes() . ' minutes', Refusal::LOCKED_OUT);
+        }
+        error_log("vorlan: registration from $address refused: too many wrong passwords on the site this minute");
+        return new Refusal('Too many wrong passwords on this site; try again in a minute', Refusal::LOCKED_OUT);
     }
 
     private function currentHash(): ?string

@@ -14,13 +14,14 @@ final class Text
     }
 
     // One-line fields (names, phones) carry no control characters at all, and none of the
-    // invisible format characters (bidirectional overrides and isolates, zero-width spaces,
-    // line separators) that make a text read other than it is. The zero-width joiners stay:
-    // some scripts need them to write names.
+    // invisible characters (bidirectional overrides and isolates, zero-width spaces, line
+    // separators, the Hangul fillers and the blank Braille pattern) that make a text read other
+    // than it is or show as nothing. The zero-width joiners and the variation selectors stay:
+    // some scripts need them to write names, and emoji to show as meant.
     public static function isSingleLine(string $text): bool
     {
-        return self::isUtf8($text)
-            && preg_match('/[\x00-\x1F\x7F\p{Cc}\p{Zl}\p{Zp}]|(?![\x{200C}\x{200D}])\p{Cf}/u', $text) === 0;
+        return self::isUtf8($text) && preg_match('/[\x00-\x1F\x7F\p{Cc}\p{Zl}\p{Zp}\x{2800}]'
+            . '|(?![\x{200C}\x{200D}\x{FE00}-\x{FE0F}\x{E0100}-\x{E01EF}])[\p{Cf}\p{DI}]/u', $text) === 0;
     }
 
     // Multi-line fields keep their line breaks and tabs, but no other control characters.
@@ -29,9 +30,11 @@ final class Text
         return self::isUtf8($text) && preg_match('/[\x00-\x08\x0B\x0C\x0E-\x1F\x7F]/', $text) === 0;
     }
 
+    // Nothing a reader could see: white space of any kind (wide and no-break spaces too) and
+    // invisible characters.
     public static function isBlank(string $text): bool
     {
-        return trim($text) === '';
+        return trim($text) === '' || preg_match('/^[\s\p{Z}\p{Cc}\p{Cf}\p{DI}\x{2800}]*$/u', $text) === 1;
     }
 
     public static function length(string $text): int

@@ -15,12 +15,26 @@ QStringList candidates(const QString& perUserDir, const QString& programDir) {
             QDir::cleanPath(program.filePath(QStringLiteral("../share/vorlan/") + name))};
 }
 
-QString locate(const QString& perUserDir, const QString& programDir, const Distrust& distrust) {
-    for (const QString& path : candidates(perUserDir, programDir)) {
+namespace {
+
+QString distrustBesideProgram(const QString& path) {
+    const QFileInfo file(path);
+    const QString folderProblem = OwnerOnly::distrustProgramFile(file.canonicalPath());
+    return folderProblem.isEmpty() ? OwnerOnly::distrustProgramFile(file.canonicalFilePath())
+                                   : folderProblem;
+}
+
+} // namespace
+
+QString locate(const QString& perUserDir, const QString& programDir,
+               const Distrust& perUserDistrust) {
+    const QStringList paths = candidates(perUserDir, programDir);
+    for (const QString& path : paths) {
         if (!QFileInfo(path).isFile()) {
             continue;
         }
-        const QString reason = distrust(path);
+        const QString reason =
+            path == paths.first() ? perUserDistrust(path) : distrustBesideProgram(path);
         if (reason.isEmpty()) {
             return path;
         }

@@ -1,8 +1,18 @@
 #include "core/singleinstance.h"
 
+#include "storage/owneronly.h"
+
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QByteArray showRequest = QByteArrayLiteral("show\n");
@@ -10,14 +20,17 @@ const QByteArray shownReply = QByteArrayLiteral("shown\n");
 constexpr int connectTimeoutMs = 500;
 constexpr int replyTimeoutMs = 3000;
 constexpr int retryPauseMs = 200;
+
+// Whether the path names anything at all, a dangling symbolic link included.
+bool isAnythingAt(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
+}
 } // namespace
 
 SingleInstance::SingleInstance(const QString& directory, QObject* parent)
     : QObject(parent)
-    , directory(directory)
-    , lock(lockPath()) {
-    // The client runs for days: only a lock whose process is gone counts as stale.
-    lock.setStaleLockTime(0);
+    , directory(directory) {
     server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server, &QLocalServer::newConnection, this, &SingleInstance::answer);
 }
@@ -25,6 +38,9 @@ SingleInstance::SingleInstance(const QString& directory, QObject* parent)
 SingleInstance::~SingleInstance() {
     // Closed before the lock goes, so a start that takes the lock finds no old socket.
     server.close();
+    if (lockDescriptor >= 0) {
+        ::close(lockDescriptor);
+    }
 }
 
 QString SingleInstance::lockPath() const {
@@ -35,15 +51,21 @@ QString SingleInstance::socketPath() const {
     return directory + QStringLiteral("/vorlan.socket");
 }
 
+QString SingleInstance::refusal() const {
+    return refusalText;
+}
+
 SingleInstance::Claim SingleInstance::claim(int waitMs) {
+    if (lockDescriptor < 0 && !openLockFile()) {
+        return Claim::Refused;
+    }
+    if (lockDescriptor < 0) {
+        return Claim::Acquired;
+    }
     const QDeadlineTimer deadline(waitMs);
     forever {
-        if (lock.tryLock(0)) {
+        if (tryLock()) {
             listen();
-            return Claim::Acquired;
-        }
-        if (lock.error() != QLockFile::LockFailedError) {
-            // No lock can be had here (a read-only directory): running beats refusing to.
             return Claim::Acquired;
         }
         if (askToShow()) {
@@ -56,7 +78,47 @@ SingleInstance::Claim SingleInstance::claim(int waitMs) {
     }
 }
 
+bool SingleInstance::openLockFile() {
+    const QString path = lockPath();
+    // Not following a link, and not waiting for a writer at a FIFO; not passed to the restarted
+    // program either, which would otherwise hold its own lock through this descriptor.
+    lockDescriptor =
+        ::open(QFile::encodeName(path).constData(),
+               O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    const int openError = errno;
+    QString problem;
+    if (lockDescriptor >= 0) {
+        problem = OwnerOnly::distrustOpened(path, lockDescriptor);
+    } else if (openError == EROFS || !isAnythingAt(path)) {
+        // A directory where no lock file can be made holds no lock for anyone either.
+        return true;
+    } else if (openError == ELOOP) {
+        problem = QStringLiteral("%1 is a symbolic link").arg(path);
+    } else {
+        problem = QStringLiteral("%1 cannot be opened (%2)")
+                      .arg(path, QString::fromLocal8Bit(::strerror(openError)));
+    }
+    if (problem.isEmpty()) {
+        return true;
+    }
+    refusalText = QStringLiteral("%1; remove it to start Vorlan").arg(problem);
+    if (lockDescriptor >= 0) {
+        ::close(lockDescriptor);
+        lockDescriptor = -1;
+    }
+    return false;
+}
+
+bool SingleInstance::tryLock() {
+    // The kernel drops the lock when its holder ends, however it ends.
+    return ::flock(lockDescriptor, LOCK_EX | LOCK_NB) == 0;
+}
+
 bool SingleInstance::askToShow() {
+    // A socket that another user could have put there is not asked anything.
+    if (!OwnerOnly::distrust(socketPath()).isEmpty()) {
+        return false;
+    }
     QLocalSocket socket;
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(connectTimeoutMs)) {

@@ -193,8 +193,22 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
                            registration.detail);
         return;
     }
-    QProcess::startDetached(programPath, {});
-    QCoreApplication::exit(0);
+    if (QProcess::startDetached(programPath, {})) {
+        QCoreApplication::exit(0);
+        return;
+    }
+    // Left to the event loop, so the form is no longer running this call when it goes.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            emit registeredWithoutRestart();
+            MessageBoxes::show(
+                QMessageBox::Warning, QObject::tr("Registration"),
+                QObject::tr("The workplace is registered, but Vorlan could not start again from "
+                            "%1. It goes on with the main window; start it again later.")
+                    .arg(programPath));
+        },
+        Qt::QueuedConnection);
 }
 
 void GUI::presentTray() {

@@ -59,6 +59,11 @@ public:
     // The start of an unregistered workstation: the registration form and nothing else.
     QObject* startRegistration();
 
+signals:
+    // A registration was stored but the program could not be started anew to load it: the
+    // one who started the form goes on with the main window in this process.
+    void registeredWithoutRestart();
+
 private:
     // Tests see private state only through this one seam (tests/support/controllerseam.h).
     friend class ControllerSeam;

@@ -26,13 +26,9 @@ constexpr int instanceWaitMs = 10000;
 // The first document that exists and may be trusted. The program's directory comes from the
 // running executable: started from a menu entry, argv[0] is the bare name found on PATH.
 QString mainWindowDocumentPath(XHelper& helper) {
-    const QString perUserDir = helper.homeDir();
-    return MainWindowDocument::locate(perUserDir, QCoreApplication::applicationDirPath(),
-                                      [&helper, &perUserDir](const QString& path) {
-                                          return path.startsWith(perUserDir + QLatin1Char('/'))
-                                                     ? helper.distrust(path)
-                                                     : QString();
-                                      });
+    return MainWindowDocument::locate(
+        helper.homeDir(), QCoreApplication::applicationDirPath(),
+        [&helper](const QString& path) { return helper.distrust(path); });
 }
 
 QByteArray readMainWindowDocument(XHelper& helper) {
@@ -58,6 +54,22 @@ void showFirstWindow(QObject* form) {
     }
 }
 
+// The working start of a registered workplace: the main window, the tray, and the answer to
+// later starts.
+void startMainWindow(GUI* gui, XHelper& helper, SingleInstance& instance,
+                     const Workplace& workplace) {
+    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    if (!trayAvailable) {
+        qStdOut() << "No system tray found; closing the main window minimises it" << Qt::endl;
+    }
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    // Connected first: the first poll inside the start already serves later starts.
+    QObject::connect(&instance, &SingleInstance::showRequested, gui, &GUI::raiseWindow);
+    gui->start(readMainWindowDocument(helper),
+               {{QStringLiteral("workplace"), workplace.contextObject()},
+                {QStringLiteral("systemTrayAvailable"), trayAvailable}});
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -81,15 +93,20 @@ int main(int argc, char* argv[]) {
                   << Qt::endl;
         return 0;
     case SingleInstance::Claim::Busy:
-        qStdOut() << "Vorlan is already running for this user" << Qt::endl;
+        qStdOut() << "Vorlan is already running for this user: a process holds "
+                  << instance.lockPath() << Qt::endl;
         return 0;
+    case SingleInstance::Claim::Refused:
+        qStdOut() << "Vorlan cannot start: " << instance.refusal() << Qt::endl;
+        return 1;
     case SingleInstance::Claim::Acquired:
         break;
     }
     QNetworkProxyFactory::setUseSystemConfiguration(true);
 
     GUI* gui = new GUI();
-    gui->setProgramPath(QString::fromLocal8Bit(argv[0]));
+    // argv[0] is whatever the starter chose (exec -a, a bare name found on PATH).
+    gui->setProgramPath(QCoreApplication::applicationFilePath());
     // The program's one option of its own: the autostart entry starts it in the tray.
     gui->setStartInTray(QCoreApplication::arguments().contains(QStringLiteral("--tray")));
 
@@ -108,18 +125,15 @@ int main(int argc, char* argv[]) {
         const QPointer<QObject> form = gui->startRegistration();
         QObject::connect(&instance, &SingleInstance::showRequested, gui,
                          [form] { showFirstWindow(form); });
+        // The registration is stored, but no new process took over: this one goes on as it.
+        QObject::connect(gui, &GUI::registeredWithoutRestart, gui, [gui, &helper, &instance, form] {
+            QObject::disconnect(&instance, &SingleInstance::showRequested, gui, nullptr);
+            delete form.data();
+            startMainWindow(gui, helper, instance, Workplace::load(helper));
+        });
         return QApplication::exec();
     }
 
-    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
-    if (!trayAvailable) {
-        qStdOut() << "No system tray found; closing the main window minimises it" << Qt::endl;
-    }
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-    // Connected first: the first poll inside the start already serves later starts.
-    QObject::connect(&instance, &SingleInstance::showRequested, gui, &GUI::raiseWindow);
-    gui->start(readMainWindowDocument(helper),
-               {{QStringLiteral("workplace"), workplace.contextObject()},
-                {QStringLiteral("systemTrayAvailable"), trayAvailable}});
+    startMainWindow(gui, helper, instance, workplace);
     return QApplication::exec();
 }

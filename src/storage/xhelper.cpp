@@ -5,32 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QTextStream>
-
-#include <unistd.h>
-
-namespace {
-// The reason one path cannot be trusted, or empty.
-QString distrustOf(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        return QStringLiteral("%1 is a symbolic link").arg(path);
-    }
-    if (!info.exists()) {
-        return QString();
-    }
-    if (info.ownerId() != ::getuid()) {
-        return QStringLiteral("%1 is owned by another user").arg(path);
-    }
-    if (info.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther)) {
-        return QStringLiteral("%1 is writable by group or others (chmod go-w)").arg(path);
-    }
-    return QString();
-}
-} // namespace
 
 XHelper::XHelper(QObject* parent)
     : QObject(parent) {}
@@ -51,8 +28,8 @@ QString XHelper::confPath() {
 
 QString XHelper::distrust(const QString& path) {
     const QString dir = homeDir();
-    const QString problem = distrustOf(dir);
-    return problem.isEmpty() && !path.isEmpty() ? distrustOf(path) : problem;
+    const QString problem = OwnerOnly::distrust(dir);
+    return problem.isEmpty() && !path.isEmpty() ? OwnerOnly::distrust(path) : problem;
 }
 
 bool XHelper::writeConf(QJsonObject conf) {

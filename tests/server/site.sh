@@ -3,6 +3,7 @@
 #   site_start <dbfile> [<logfile>]
 #       starts `php -S` on 127.0.0.1 with VORLAN_DB=<dbfile> and the caller's
 #       VORLAN_SITE_PASSWORD, if set; the log goes to <logfile> (default <dbfile>.log).
+#       SITE_HOST=<host> serves on another address (IPv6 in brackets: [2001:db8::1]).
 #       Exports SITE_URL (http://127.0.0.1:PORT, no trailing slash), SITE_PID and SITE_LOG.
 #       With SITE_PLAIN=1 the server runs without server/router.php, exactly as the README's
 #       plain command does; SITE_DOCROOT=<dir> serves a copy of server/ from <dir> instead.
@@ -15,7 +16,7 @@
 SITE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../server" && pwd)
 
 site_start() {
-    local db=$1 log=${2:-$1.log} port attempt root=${SITE_DOCROOT:-$SITE_ROOT}
+    local db=$1 log=${2:-$1.log} port attempt root=${SITE_DOCROOT:-$SITE_ROOT} host=${SITE_HOST:-127.0.0.1}
     local router=("$root/router.php")
     [ -n "$db" ] || { echo "site_start: no database file given" >&2; return 2; }
     [ "${SITE_PLAIN:-0}" = 1 ] && router=()
@@ -25,12 +26,12 @@ site_start() {
         # script can silence), and replies do not name the PHP version.
         # shellcheck disable=SC2086
         VORLAN_DB=$db php ${SITE_PHP_OPTIONS:-} -d display_errors=0 -d display_startup_errors=0 -d log_errors=1 -d expose_php=0 \
-            -S "127.0.0.1:$port" -t "$root" "${router[@]}" >"$log" 2>&1 &
+            -S "$host:$port" -t "$root" "${router[@]}" >"$log" 2>&1 &
         SITE_PID=$!
         # The server announces a successful bind in its log; on a busy port it exits instead.
         while kill -0 "$SITE_PID" 2>/dev/null; do
-            if grep -qs "Development Server (http://127.0.0.1:$port) started" "$log"; then
-                export SITE_URL="http://127.0.0.1:$port" SITE_PID SITE_LOG=$log
+            if grep -qsF "Development Server (http://$host:$port) started" "$log"; then
+                export SITE_URL="http://$host:$port" SITE_PID SITE_LOG=$log
                 return 0
             fi
             sleep 0.05

@@ -43,6 +43,12 @@ function env(string $name): string
     return $value;
 }
 
+// A socket's local address on any free port; IPv6 addresses go in brackets.
+function bindAddress(string $from): string
+{
+    return (str_contains($from, ':') ? "[$from]" : $from) . ':0';
+}
+
 /** @return array{status: int, headers: array<string, string>, body: string} */
 function http(string $base, string $method, string $path, array $body = [], array $query = [],
     string $from = '127.0.0.1', array $headers = []): array
@@ -56,7 +62,7 @@ function http(string $base, string $method, string $path, array $body = [], arra
         'ignore_errors' => true,
         'follow_location' => 0,
         'timeout' => 10,
-    ], 'socket' => ['bindto' => "$from:0"]]);
+    ], 'socket' => ['bindto' => bindAddress($from)]]);
     $text = file_get_contents($url, false, $context);
     $status = 0;
     $headers = [];
@@ -144,16 +150,17 @@ function callCount(): int
 
 /**
  * Sends raw requests (a request line with the target exactly as given) all at once, each on
- * a connection of its own, and returns their replies in order.
+ * a connection of its own from the address given, and returns their replies in order.
  * @param list<string> $requests each "METHOD target\r\n[headers\r\n]\r\n[body]", without the HTTP version
  * @return list<array{status: int, head: string, body: string}>
  */
-function rawRequests(string $base, array $requests): array
+function rawRequests(string $base, array $requests, string $from = '127.0.0.1'): array
 {
     $authority = substr($base, strlen('http://'));
     $sockets = [];
+    $context = stream_context_create(['socket' => ['bindto' => bindAddress($from)]]);
     foreach ($requests as $i => $request) {
-        $socket = stream_socket_client("tcp://$authority", $errno, $error, 10);
+        $socket = stream_socket_client("tcp://$authority", $errno, $error, 10, STREAM_CLIENT_CONNECT, $context);
         if ($socket === false) {
             check(false, "raw request: connect to $authority", $error);
             return [];
@@ -233,6 +240,8 @@ function testRegistration(): void
         'id one digit short' => [8, ['pass' => $password, 'opID' => '{abcdef00-0000-4000-8000-0000000000a}', 'opName' => 'X']],
         'id with SQL in it' => [8, ['pass' => $password, 'opID' => "{x' OR '1'='1}", 'opName' => 'X']],
         'description of two lines' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN, 'opName' => "A\nB"]],
+        'description of Hangul fillers' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN, 'opName' => "\u{3164}\u{3164}"]],
+        'description of wide spaces' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN, 'opName' => "\u{3000}\u{3000}"]],
         'missing password' => [1, ['opID' => OP_UNKNOWN, 'opName' => 'X']],
         'missing id' => [1, ['pass' => $password, 'opName' => 'X']],
         'missing description' => [1, ['pass' => $password, 'opID' => OP_UNKNOWN]],
@@ -320,6 +329,7 @@ function testProcessAndClose(): void
         'an unknown id' => [3, OP_A, '999999', 'x'],
         'an empty comment' => [6, OP_A, $mine, ''],
         'a blank comment' => [6, OP_A, $mine, " \n\t"],
+        'a comment of wide and no-break spaces' => [6, OP_A, $mine, "\u{3000}\n\u{00A0}"],
         'a comment with a zero byte' => [1, OP_A, $mine, "a\0b"],
     ];
     foreach ($closeRows as $case => [$code, $operator, $id, $comment]) {
@@ -357,6 +367,7 @@ function testVisitorPage(): void
     $invalid = [
         'empty name' => [['name' => '', 'phone' => PHONE], 'Please enter your name.'],
         'blank name' => [['name' => '   ', 'phone' => PHONE], 'Please enter your name.'],
+        'name of wide and no-break spaces' => [['name' => "\u{3000}\u{00A0}\u{2003}", 'phone' => PHONE], 'Please enter your name.'],
         'name as an array' => [['name' => ['x'], 'phone' => PHONE], 'Please enter your name.'],
         'name too long' => [['name' => str_repeat('я', 101), 'phone' => PHONE], 'The name is too long'],
         'empty phone' => [['name' => 'Olga', 'phone' => ''], 'Please enter your phone number.'],
@@ -426,7 +437,8 @@ function testTools(): void
 
 function testPrivateFiles(): void
 {
-    $paths = ['/lib/Api.php', '/lib/bootstrap.php', '/tools/add-call.php', '/tools/show-call.php', '/router.php', '/lib/.htaccess'];
+    $paths = ['/lib/Api.php', '/lib/bootstrap.php', '/tools/add-call.php', '/tools/show-call.php', '/tools/workplaces.php',
+        '/router.php', '/lib/.htaccess'];
     foreach (['router' => env('SITE_URL'), 'plain server' => env('BROKEN_SITE_URL')] as $server => $base) {
         foreach ($paths as $path) {
             $reply = http($base, 'GET', $path);
@@ -608,6 +620,11 @@ function testVisitorAbuse(): void
         'next line' => ["Ol\u{85}ga", PHONE],
         'override in the phone' => ['Olga', "+7 900 \u{202E}00-00-000"],
         'zero-width space in the phone' => ['Olga', "+7\u{200B}900 000-00-00"],
+        'a Hangul filler' => ["\u{3164}", PHONE],
+        'Hangul choseong fillers' => ["\u{115F}\u{115F}", PHONE],
+        'halfwidth Hangul fillers' => ["\u{FFA0}\u{1160}", PHONE],
+        'a filler inside a name' => ["Ol\u{3164}ga", PHONE],
+        'blank Braille patterns' => ["\u{2800}\u{2800}", PHONE],
     ];
     foreach ($invisible as $case => [$name, $phone]) {
         $reply = $post(['name' => $name, 'phone' => $phone], '127.0.0.6');
@@ -692,6 +709,121 @@ function testConcurrentTakes(): void
     }
 }
 
+// The networks the limits count for, looked up as the site does.
+function testNetworkKeys(): void
+{
+    require_once dirname(__DIR__, 2) . '/server/lib/Throttle.php';
+    $networks = [
+        '2001:db8:1:2::2' => '2001:db8:1:2::/64',
+        '2001:db8:1:2::3' => '2001:db8:1:2::/64',
+        '2001:0DB8:0001:0002:ffff:ffff:ffff:ffff' => '2001:db8:1:2::/64',
+        '2001:db8:1:3::2' => '2001:db8:1:3::/64',
+        '::ffff:192.0.2.7' => '192.0.2.7',
+        '192.0.2.7' => '192.0.2.7',
+        '192.0.2.8' => '192.0.2.8',
+        'cli' => 'cli',
+    ];
+    foreach ($networks as $address => $network) {
+        same($network, Throttle::networkOf($address), "network of $address");
+    }
+}
+
+// Requests sent all at once from one address meet the limit exactly, on every engine.
+function testParallelLimits(): void
+{
+    $guess = static fn (int $i): string => formRequest('/vorlan/reg.php',
+        ['pass' => "guess $i", 'opID' => OP_UNKNOWN, 'opName' => 'X', 'apiVer' => '1']);
+    $visit = static fn (int $i): string => formRequest('/', ['name' => "Parallel $i", 'phone' => PHONE]);
+    $result = static fn (array $reply): ?string => json_decode($reply['body'], true)['result'] ?? null;
+    $rows = [
+        'wrong passwords' => [40, $guess, '127.0.3.1', static fn (array $r): bool => $result($r) === '7',
+            static fn (array $r): bool => $result($r) === '11'],
+        'visitor posts' => [30, $visit, '127.0.3.2', static fn (array $r): bool => $r['status'] === 303,
+            static fn (array $r): bool => $r['status'] === 429],
+    ];
+    foreach ($rows as $case => [$count, $request, $from, $through, $refused]) {
+        $before = callCount();
+        $replies = rawRequests(env('SITE_URL'), array_map($request, range(1, $count)), $from);
+        same(5, count(array_filter($replies, $through)), "parallel: exactly 5 of $count $case get through");
+        same($count - 5, count(array_filter($replies, $refused)), "parallel: the other $case are refused");
+        same($before + ($case === 'visitor posts' ? 5 : 0), callCount(), "parallel: what the $case stored");
+    }
+    expectEnvelope(register(OP_UNKNOWN, 'X', null, '127.0.3.1'), 11, false, 'parallel: the guessing address stays locked out');
+}
+
+// However many addresses take part, the site as a whole takes only so many a minute. Run
+// last among the working site's tests: the caps hold for a minute.
+function testSiteWideCaps(): void
+{
+    $base = env('SITE_URL');
+    $rows = [
+        'wrong passwords' => [4, 20, static fn (string $from): bool => str_contains(
+            register(OP_UNKNOWN, 'X', 'guess', $from)['body'], '"result":"11","descr":"Too many wrong passwords on this site')],
+        'visitor requests' => [5, 60, static function (string $from) use ($base): bool {
+            $reply = http($base, 'POST', '/', ['name' => 'Olga', 'phone' => PHONE], [], $from);
+            return $reply['status'] === 429 && str_contains($reply['body'], 'very many requests');
+        }],
+    ];
+    foreach ($rows as $case => [$subnet, $cap, $isRefused]) {
+        $refusedAt = null;
+        for ($host = 1; $host <= $cap + 1 && $refusedAt === null; ++$host) {
+            $refusedAt = $isRefused("127.0.$subnet.$host") ? $host : null;
+        }
+        check($refusedAt !== null, "site-wide: $case from " . ($cap + 1) . ' addresses, one each, meet the cap');
+    }
+    expectEnvelope(register(OP_UNKNOWN, 'X', null, '127.0.4.250'), 11, false,
+        'site-wide: the right password from a new address waits too');
+}
+
+// The owner lists the workplaces and removes one; its registration ends at once.
+function testWorkplaces(): void
+{
+    $op = '{44444444-5555-4666-8777-888888888888}';
+    expectEnvelope(register($op, 'Desk to remove'), 0, false, 'workplaces: register');
+    $id = addCall('Held by a removed desk');
+    expectEnvelope(process($op, $id), 0, false, 'workplaces: the desk takes a call');
+    $listed = tool('workplaces');
+    check(preg_match('/^' . preg_quote($op) . "\t\\d{4}-\\d\\d-\\d\\d \\S+\tDesk to remove$/m", $listed['output']) === 1,
+        'workplaces: listed with id, date and description', $listed['output']);
+    same(0, tool('workplaces', 'remove', $op)['status'], 'workplaces: removed');
+    check(!str_contains(tool('workplaces')['output'], $op) && str_contains(tool('workplaces')['output'], OP_A),
+        'workplaces: only the removed one is gone from the list');
+    expectEnvelope(api('get.php', ['type' => '2', 'operator' => $op, 'apiVer' => '1']), 2, false,
+        'workplaces: the removed desk is refused');
+    $call = storedCall($id);
+    same(['new', null], [$call['status'] ?? null, $call['operator_id'] ?? null], 'workplaces: its call is new again');
+    $refusals = [
+        'removing it again' => [1, ['remove', $op]],
+        'removing an unknown id' => [1, ['remove', OP_UNKNOWN]],
+        'remove without an id' => [2, ['remove']],
+        'another command' => [2, ['drop', $op]],
+    ];
+    foreach ($refusals as $case => [$status, $args]) {
+        same($status, tool('workplaces', ...$args)['status'], "workplaces: $case");
+    }
+}
+
+// The attack as it came: one IPv6 network's addresses, each asking anew. Run by ipv6.sh in a
+// network namespace whose loopback carries addresses of 2001:db8:1:2::/64 and 2001:db8:1:3::/64.
+function testIpv6Networks(): void
+{
+    $op = '{55555555-6666-4777-8888-999999999999}';
+    $network = static fn (int $host): string => "2001:db8:1:2::$host";
+    foreach ([2, 3, 4, 5, 2] as $attempt => $host) {
+        expectEnvelope(register($op, 'Desk', 'guess', $network($host)), 7, false,
+            'IPv6: wrong password ' . ($attempt + 1) . ' from ' . $network($host));
+    }
+    expectEnvelope(register($op, 'Desk', null, $network(6)), 11, false, 'IPv6: another address of the /64 is locked out too');
+    expectEnvelope(register($op, 'Desk', null, '2001:db8:1:3::2'), 0, false, 'IPv6: another /64 is not');
+
+    $post = static fn (string $from): int => http(env('SITE_URL'), 'POST', '/', ['name' => 'Olga', 'phone' => PHONE], [], $from)['status'];
+    foreach ([2, 3, 4, 5, 6] as $host) {
+        same(303, $post($network($host)), 'IPv6: a request from ' . $network($host) . ' is stored');
+    }
+    same(429, $post($network(7)), 'IPv6: the sixth request of the /64 is refused');
+    same(303, $post('2001:db8:1:3::3'), 'IPv6: another /64 may still leave one');
+}
+
 function testSchemaUpgrade(): void
 {
     $dsn = getenv('VORLAN_DSN');
@@ -714,14 +846,18 @@ function testSchemaUpgrade(): void
     };
     $add('On an empty database');
     $db = $open();
-    // As a database made before the schema had a version: no throttle table, no version.
+    // As a database made before the schema had a version: no throttle table, no removal
+    // column, no version.
     $db->exec('DROP TABLE throttle');
+    $db->exec('ALTER TABLE operators DROP COLUMN removed');
     $db->exec("DELETE FROM settings WHERE name = 'schema_version'");
     $add('After the upgrade');
     same(['On an empty database', 'After the upgrade'], $db->query('SELECT name FROM calls ORDER BY id')->fetchAll(PDO::FETCH_COLUMN),
         'upgrade: the calls are kept');
-    same('2', $db->query("SELECT value FROM settings WHERE name = 'schema_version'")->fetchColumn(), 'upgrade: the version is current');
+    same('3', $db->query("SELECT value FROM settings WHERE name = 'schema_version'")->fetchColumn(), 'upgrade: the version is current');
     same(0, (int) $db->query('SELECT COUNT(*) FROM throttle')->fetchColumn(), 'upgrade: the new table exists');
+    same(0, (int) $db->query('SELECT COUNT(*) FROM operators WHERE removed IS NOT NULL')->fetchColumn(),
+        'upgrade: the new column exists');
     $db = null;
     if (isset($file)) {
         array_map('unlink', glob("$file*"));
@@ -730,24 +866,18 @@ function testSchemaUpgrade(): void
     }
 }
 
-testRegistration();
-testPoll();
-testProcessAndClose();
-testVisitorPage();
-testVerbatimStorage();
-testWholeFlow();
-testTools();
-testPrivateFiles();
-testPrivatePaths();
-testNoPassword();
-testPasswordLockout();
-testVisitorAbuse();
-testRepeatedClose();
-testCleanReplies();
-testConcurrentTakes();
-testSchemaUpgrade();
-testInternalErrors();
-testCleanLog();
+// SITE_TESTS=testA,testB runs only those.
+$tests = [
+    'testRegistration', 'testPoll', 'testProcessAndClose', 'testVisitorPage', 'testVerbatimStorage',
+    'testWholeFlow', 'testTools', 'testPrivateFiles', 'testPrivatePaths', 'testNoPassword',
+    'testPasswordLockout', 'testVisitorAbuse', 'testRepeatedClose', 'testCleanReplies', 'testConcurrentTakes',
+    'testNetworkKeys', 'testParallelLimits', 'testWorkplaces', 'testSiteWideCaps', 'testSchemaUpgrade',
+    'testInternalErrors', 'testCleanLog',
+];
+$chosen = getenv('SITE_TESTS');
+foreach (is_string($chosen) && $chosen !== '' ? explode(',', $chosen) : $tests as $test) {
+    $test();
+}
 
 echo "$passed passed, $failed failed\n";
 exit($failed === 0 ? 0 : 1);
