@@ -75,7 +75,8 @@ if (($_SERVER['REQUEST_METHOD'] ?? 'GET') === 'POST') {
                 $failure = 'You have left several requests already. Please try again in '
                     . $throttle->windowMinutes() . ' minutes.';
             } else {
-                (new CallStore($db))->add($request);
+                $calls = new CallStore($db);
+                Push::newCall($calls->listed($calls->add($request)));
                 $throttle->record($address);
                 header('Location: ?sent=1', true, 303);
                 exit;

@@ -8,6 +8,8 @@ if (realpath((string) ($_SERVER['SCRIPT_FILENAME'] ?? '')) === __FILE__) {
 final class CallStore
 {
     public const MAX_COMMENT = 10000;
+    // The members of a call in the lists that clients read.
+    private const LISTED_COLUMNS = 'id, create_date, name, phone, status';
 
     public function __construct(private readonly PDO $db)
     {
@@ -27,12 +29,21 @@ final class CallStore
     public function pendingFor(string $operator): array
     {
         $select = $this->db->prepare(
-            "SELECT id, create_date, name, phone, status FROM calls
+            'SELECT ' . self::LISTED_COLUMNS . " FROM calls
              WHERE status = 'new' OR (status = 'processing' AND operator_id = ?)
              ORDER BY id"
         );
         $select->execute([$operator]);
         return $select->fetchAll();
+    }
+
+    // One call as the lists show it; null for an unknown id.
+    public function listed(int $id): ?array
+    {
+        $select = $this->db->prepare('SELECT ' . self::LISTED_COLUMNS . ' FROM calls WHERE id = ?');
+        $select->execute([$id]);
+        $row = $select->fetch();
+        return $row === false ? null : $row;
     }
 
     public function find(string $id): ?array

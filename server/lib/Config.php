@@ -43,6 +43,18 @@ final class Config
         return self::text('VORLAN_SITE_PASSWORD');
     }
 
+    // The events address that get.php names to clients; null when the site offers no channel.
+    public static function eventsUrl(): ?string
+    {
+        return self::text('VORLAN_EVENTS_URL');
+    }
+
+    // The loopback address of the push engine's publisher endpoint; null when none is configured.
+    public static function publishUrl(): ?string
+    {
+        return self::text('VORLAN_PUBLISH_URL');
+    }
+
     private static function text(string $name): ?string
     {
         $value = getenv($name);

@@ -29,3 +29,4 @@ require_once __DIR__ . '/OperatorStore.php';
 require_once __DIR__ . '/Throttle.php';
 require_once __DIR__ . '/SitePassword.php';
 require_once __DIR__ . '/Api.php';
+require_once __DIR__ . '/Push.php';

@@ -17,4 +17,8 @@ if (!$request->isValid()) {
     fwrite(STDERR, implode("\n", $request->errors) . "\n");
     exit(1);
 }
-echo (new CallStore(Database::connection()))->add($request), "\n";
+$calls = new CallStore(Database::connection());
+$id = $calls->add($request);
+// A site with the events channel tells its operators at once, as after a visitor's request.
+Push::newCall($calls->listed($id));
+echo $id, "\n";

@@ -3,6 +3,7 @@
 
 require __DIR__ . '/../lib/bootstrap.php';
 
+Push::advertise();
 Api::run(static function (): array {
     if (Api::field('type') !== '2') {
         throw new Refusal('Unsupported list type: only type 2 (pending calls) is served', Refusal::BAD_REQUEST);

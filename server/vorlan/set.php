@@ -17,8 +17,10 @@ Api::run(static function () use ($action): string {
     $calls = new CallStore($db);
     if ($action === 'process') {
         $calls->take($operator, $id);
+        Push::gone($id);
         return 'The call is yours';
     }
     $calls->close($operator, $id, Api::field('comment') ?? '');
+    Push::gone($id);
     return 'The call is closed';
 }, $action === 'close');
