@@ -21,16 +21,7 @@ export VORLAN_SITE_PASSWORD=instant-password
 pushsite_start "$scratch/site" || fail "the instant site did not start"
 
 bus_start
-dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$scratch/notify.log" 2>&1 &
-DESKTOP_PIDS+=($!)
-printf '[urgency_low]\n timeout = 0\n[urgency_normal]\n timeout = 0\n[urgency_critical]\n timeout = 0\n' \
-    >"$scratch/dunstrc"
-dunst -config "$scratch/dunstrc" >"$scratch/dunst.log" 2>&1 &
-DESKTOP_PIDS+=($!)
-until_true 5 dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
-    /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
-    >/dev/null 2>&1 || fail "dunst did not take the notification service"
-notifications() { grep -c 'member=Notify' "$scratch/notify.log"; }
+dunst_start "$scratch/notify.log"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # Waits up to $1 ms for the command to succeed; echoes how long it took.
