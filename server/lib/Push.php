@@ -11,13 +11,16 @@ if (realpath((string) ($_SERVER['SCRIPT_FILENAME'] ?? '')) === __FILE__) {
 final class Push
 {
     private const JSON_FLAGS = JSON_UNESCAPED_UNICODE | JSON_UNESCAPED_SLASHES | JSON_THROW_ON_ERROR;
-    // Loopback answers in microseconds; a push engine that takes longer is down.
-    private const TIMEOUT_SECONDS = 0.5;
+    // A push engine on loopback accepts at once; one that does not is down.
+    private const CONNECT_SECONDS = 0.5;
+    // It answers once it has handed the message to its subscribers, which takes a while
+    // with thousands of them; by then the client has its reply.
+    private const ANSWER_SECONDS = 2;
 
     /** @var list<string> messages waiting for the end of the request */
     private static array $pending = [];
 
-    // Null when the site offers no channel: nothing is advertised and nothing is published.
+    // False when the site offers no channel: then nothing is advertised and nothing is published.
     public static function isConfigured(): bool
     {
         return Config::eventsUrl() !== null && Config::publishUrl() !== null;
@@ -75,12 +78,12 @@ final class Push
         $url = parse_url((string) Config::publishUrl());
         $host = $url['host'] ?? '';
         $port = $url['port'] ?? 80;
-        $socket = @stream_socket_client("tcp://$host:$port", $errno, $error, self::TIMEOUT_SECONDS);
+        $socket = @stream_socket_client("tcp://$host:$port", $errno, $error, self::CONNECT_SECONDS);
         if ($socket === false) {
             error_log("vorlan: the push engine at $host:$port cannot be reached: $error");
             return;
         }
-        stream_set_timeout($socket, 0, (int) (self::TIMEOUT_SECONDS * 1e6));
+        stream_set_timeout($socket, self::ANSWER_SECONDS);
         $path = ($url['path'] ?? '/') . (isset($url['query']) ? '?' . $url['query'] : '');
         fwrite($socket, "POST $path HTTP/1.0\r\nHost: $host\r\nContent-Type: application/json\r\n"
             . 'Content-Length: ' . strlen($message) . "\r\n\r\n" . $message);

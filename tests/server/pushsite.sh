@@ -22,6 +22,10 @@
 #   pushsite_tool [NAME=value...] <script> [<args>...]
 #       runs a script of server/tools (add-call.php, show-call.php) as the pool's user, with
 #       the settings of the site started last, changed by the NAME=value pairs given.
+#   pushsite_restart_nginx [<folder>]
+#       stops nginx of the site of <folder> (default the one started last) and starts it again
+#       on the same ports, as a restart of the web server does: every stream ends, the
+#       channel's stored messages are gone, the site's address stays.
 #   pushsite_stop [<folder>]
 #       stops the site of <folder> (default the one started last); the folder stays.
 #   pushsite_redis_start <folder>
@@ -54,13 +58,13 @@ pushsite_start() {
         chown "$PUSHSITE_WEB_USER" "$dir/temp"
     fi
     chmod 700 "$dir/data"
-    "$PUSHSITE_FPM" --version >/dev/null || return 1
     for attempt in $(seq 1 20); do
         site_port=$((20000 + RANDOM % 20001)) publish_port=$((20000 + RANDOM % 20001))
         [ "$site_port" = "$publish_port" ] && continue
         _pushsite_configure "$dir" "$site_port" "$publish_port"
         _pushsite_run_fpm "$dir" || return 1
         if _pushsite_run_nginx "$dir" "$site_port"; then
+            echo "$site_port" >"$dir/run/site.port"
             PUSHSITE_STARTED+=("$dir")
             export SITE_URL="http://127.0.0.1:$site_port" EVENTS_URL="http://127.0.0.1:$site_port/vorlan/events"
             export SITE_LOG=$dir/logs/access.log PUSHSITE_DIR=$dir
@@ -83,6 +87,12 @@ pushsite_tool() {
     shift
     _pushsite_as "$(sed -n 's/^user = //p' "$PUSHSITE_DIR/conf/pool.conf")" \
         env -i PATH="$PATH" "${env[@]}" php "$PUSHSITE_SERVER/tools/$script" "$@"
+}
+
+pushsite_restart_nginx() {
+    local dir=${1:-${PUSHSITE_DIR:-}}
+    _pushsite_kill "$dir/run/nginx.pid"
+    _pushsite_run_nginx "$dir" "$(cat "$dir/run/site.port")"
 }
 
 pushsite_stop() {
@@ -184,8 +194,8 @@ _pushsite_main_configuration() {
     if [ "$(id -u)" = 0 ]; then echo "user $PUSHSITE_WEB_USER $PUSHSITE_WEB_GROUP;"; fi
     cat <<EOF
 load_module $PUSHSITE_NCHAN;
-worker_processes 1;
-worker_rlimit_nofile $((${PUSHSITE_WORKER_CONNECTIONS:-1024} * 2 + 64));
+worker_processes auto;
+worker_rlimit_nofile $((${PUSHSITE_WORKER_CONNECTIONS:-1024} + 1024));
 pid $dir/run/nginx.pid;
 error_log $dir/logs/error.log;
 events { worker_connections ${PUSHSITE_WORKER_CONNECTIONS:-1024}; }
