@@ -59,18 +59,19 @@ QList<Link> parseLinks(const QByteArray& text) {
         Link link{text.mid(open + 1, close - open - 1).trimmed(), {}};
         at = close + 1;
         while (at < text.size() && text.at(at) != ',') {
-            const int equals = text.indexOf('=', at);
-            const int next = text.indexOf(';', at + 1);
-            if (text.at(at) != ';' && text.at(at) != ' ') {
-                ++at;
+            if (text.at(at++) != ';') {
                 continue;
             }
-            if (equals < 0 || (next >= 0 && next < equals)) {
-                at = next < 0 ? text.size() : next;
+            int end = at;
+            while (end < text.size() && !QByteArrayLiteral("=;,").contains(text.at(end))) {
+                ++end;
+            }
+            if (end == text.size() || text.at(end) != '=') {
+                at = end;
                 continue;
             }
-            const QByteArray name = text.mid(at + 1, equals - at - 1).trimmed().toLower();
-            at = equals + 1;
+            const QByteArray name = text.mid(at, end - at).trimmed().toLower();
+            at = end + 1;
             while (at < text.size() && text.at(at) == ' ') {
                 ++at;
             }

@@ -54,11 +54,6 @@ subscribers() {
 subscribed() { [ "$(subscribers)" = "$1" ]; }
 notified() { [ "$(notifications)" = "$1" ]; }
 pending_shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-# nginx stopped and started again on the same address, as a restart of the web server does.
-nginx_restart() {
-    _pushsite_kill "$PUSHSITE_DIR/run/nginx.pid"
-    _pushsite_run_nginx "$PUSHSITE_DIR" "${SITE_URL##*:}"
-}
 
 operator="{$(cat /proc/sys/kernel/random/uuid)}"
 other="{$(cat /proc/sys/kernel/random/uuid)}"
@@ -94,7 +89,7 @@ echo "gone after $took ms"
 shot 2-taken-elsewhere
 
 # nginx restarts: the stream comes back by itself, and so does instant arrival.
-nginx_restart || fail "nginx did not start again"
+pushsite_restart_nginx || fail "nginx did not start again"
 within_ms 20000 subscribed 1 >/dev/null || fail "the client did not subscribe again"
 visitor_request "$SITE_URL" "Boris Ivanov"
 took=$(within_ms 2000 notified 2) || fail "a request after the restart was not announced within 2 s"

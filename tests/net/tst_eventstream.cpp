@@ -176,6 +176,8 @@ void TestEventStream::offeredAddress_readsLinkHeaders_data() {
     QTest::newRow("one of several relations")
         << QByteArray(R"(<ev>; title="x; y"; rel="alternate Vorlan-Events")")
         << "https://site.example/vorlan/ev";
+    QTest::newRow("after a link with no parameters")
+        << QByteArray(R"(<https://x/a> , </sub>; rel=vorlan-events)") << "https://site.example/sub";
     QTest::newRow("another relation only") << QByteArray(R"(<ev>; rel="next")") << QString();
     QTest::newRow("no link at all") << QByteArray("garbage") << QString();
 }
