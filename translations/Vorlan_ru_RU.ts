@@ -305,6 +305,14 @@
         <source>no content type</source>
         <translation>без типа содержимого</translation>
     </message>
+    <message>
+        <source>Changes arrive instantly</source>
+        <translation>Изменения приходят мгновенно</translation>
+    </message>
+    <message>
+        <source>Instant arrival is down since %1; changes arrive at each minute&apos;s poll</source>
+        <translation>Мгновенная доставка не работает с %1; изменения приходят при ежеминутном опросе</translation>
+    </message>
 </context>
 <context>
     <name>TrayPresenter</name>

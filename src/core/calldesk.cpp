@@ -5,6 +5,7 @@
 #include "storage/xhelper.h"
 
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QScopedValueRollback>
 #include <QUrl>
 #include <QUuid>
@@ -13,6 +14,10 @@
 #include <iterator>
 
 namespace {
+
+// A poll after the channel reopens comes at a random moment within this, so that the workplaces
+// a site restart dropped together do not all poll in the same second.
+constexpr int catchUpSpreadMs = 10000;
 
 // What is wrong with a typed site address before anything is sent to it; empty if nothing.
 QString siteAddressProblem(const QString& address) {
@@ -36,7 +41,23 @@ QString siteAddressProblem(const QString& address) {
 CallDesk::CallDesk(const QString& stateDirectory, QObject* parent)
     : QObject(parent)
     , announcedStore(stateDirectory)
-    , draftStore(stateDirectory + QStringLiteral("/drafts")) {}
+    , draftStore(stateDirectory + QStringLiteral("/drafts")) {
+    connectChannel();
+}
+
+void CallDesk::connectChannel() {
+    catchUpPoll.setSingleShot(true);
+    connect(&catchUpPoll, &QTimer::timeout, this, &CallDesk::poll);
+    connect(&channel, &EventStream::opened, this, [this](bool reopened) {
+        siteStatus.channelLive();
+        if (reopened && !catchUpPoll.isActive()) {
+            catchUpPoll.start(QRandomGenerator::global()->bounded(catchUpSpreadMs));
+        }
+    });
+    connect(&channel, &EventStream::down, &siteStatus, &SiteStatus::channelDown);
+    connect(&channel, &EventStream::closed, &siteStatus, &SiteStatus::channelAbsent);
+    connect(&channel, &EventStream::message, this, &CallDesk::receiveEvent);
+}
 
 void CallDesk::setSite(const QString& serverUrl, const QString& operatorID) {
     site = serverUrl;
@@ -87,8 +108,14 @@ void CallDesk::poll() {
     if (receiveList(++pollsSent)) {
         emit tableChanged();
         emit listed();
+        siteStatus.listReceived(table.size());
         announceNewCalls();
     }
+}
+
+void CallDesk::catchUp() {
+    channel.reopenNow();
+    poll();
 }
 
 bool CallDesk::receiveList(quint64 sentAs) {
@@ -105,6 +132,9 @@ bool CallDesk::receiveList(quint64 sentAs) {
         emit listRefused(description);
         return false;
     }
+    channel.offer(
+        EventStream::offeredAddress(reply.headers, QUrl(site + QStringLiteral("/vorlan/get.php"))),
+        QUrl(site), operatorId);
     if (sentAs < newestListed) {
         return false;
     }
@@ -139,6 +169,50 @@ void CallDesk::settle(const QString& id, bool closed) {
     settled.insert(id, {closed, pollsSent});
 }
 
+void CallDesk::receiveEvent(const QJsonArray& stored, const QStringList& gone) {
+    bool changed = false;
+    for (const QJsonValue& element : stored) {
+        changed |= addStored(element.toObject());
+    }
+    for (const QString& id : gone) {
+        changed |= removeGone(id);
+    }
+    if (!changed) {
+        return;
+    }
+    emit tableChanged();
+    emit listed();
+    siteStatus.eventReceived(table.size());
+    announceNewCalls();
+}
+
+// A stored call joins the table as a poll would bring it, unless the desk knows it already or
+// closed it; a list that left before the event must not take it away again.
+bool CallDesk::addStored(const QJsonObject& element) {
+    const QJsonObject record = CallRecords::fromSiteElement(element);
+    const QString id = record.value(CallRecords::idKey).toString();
+    if (id.isEmpty() || table.contains(id) || settled.contains(id) || id == current ||
+        id == takingId || held.contains(id)) {
+        return false;
+    }
+    table.insert(id, record);
+    settle(id, false);
+    return true;
+}
+
+// Only a call still waiting for an operator leaves: never one this workplace took or talks to.
+bool CallDesk::removeGone(const QString& id) {
+    const auto call = table.constFind(id);
+    if (call == table.constEnd() ||
+        call->value(CallRecords::statusKey).toString() != QLatin1String("new") || holds(*call) ||
+        id == takingId) {
+        return false;
+    }
+    table.remove(id);
+    settle(id, true);
+    return true;
+}
+
 void CallDesk::announceNewCalls() {
     // Both lists are in key order: one walk beside the other finds the new calls.
     QList<QJsonObject> added;
@@ -164,7 +238,6 @@ void CallDesk::announceNewCalls() {
     QList<QJsonObject> fresh;
     std::copy_if(added.cbegin(), added.cend(), std::back_inserter(fresh),
                  [this](const QJsonObject& call) { return !holds(call); });
-    siteStatus.listReceived(table.size());
     emit callsArrived(fresh);
 }
 
@@ -210,6 +283,7 @@ void CallDesk::take(const QString& id) {
         return;
     }
     const QScopedValueRollback<bool> underWay(takeUnderWay, true);
+    const QScopedValueRollback<QString> taking(takingId, id);
     siteStatus.actionStarted();
     const QJsonObject asTaken = recordFor(id);
     const SiteApi::Reply reply =

@@ -3,6 +3,7 @@
 #include "core/calltable.h"
 #include "core/heldcalls.h"
 #include "core/sitestatus.h"
+#include "net/eventstream.h"
 #include "net/siteapi.h"
 #include "storage/announcedcalls.h"
 #include "storage/draftstore.h"
@@ -15,6 +16,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 // The workplace's exchanges with its site and what they leave behind: the call table, the call
 // in conversation, the call as the operator took it, and which calls were already announced.
@@ -56,6 +58,8 @@ public:
 
     // Brings the call table in step with the site's list.
     void poll();
+    // After a resume or a network change: polls at once and reopens the events channel.
+    void catchUp();
     // Takes the call for this operator at the site; a poll follows.
     void take(const QString& id);
     // Makes the call the one in conversation and gives its record.
@@ -71,10 +75,10 @@ public:
 signals:
     // The call table changed: views redraw.
     void tableChanged();
-    // A poll brought the site's list, after the table took it in.
+    // A poll brought the site's list, or an event changed the table, after the table took it in.
     void listed();
-    // Calls that no earlier list held (possibly none), once each, after every list; never a call
-    // this workplace holds.
+    // Calls that no earlier list or event held (possibly none), once each, after every list and
+    // every event that changed the table; never a call this workplace holds.
     void callsArrived(const QList<QJsonObject>& calls);
     // The site refused the list and said why.
     void listRefused(const QString& description);
@@ -94,6 +98,11 @@ private:
     // changed at the site after the list left it.
     void mergeList(const QJsonArray& list, quint64 sentAs);
     void settle(const QString& id, bool closed);
+    void connectChannel();
+    // Takes in the events channel's message: calls stored at the site, and calls no longer new.
+    void receiveEvent(const QJsonArray& stored, const QStringList& gone);
+    bool addStored(const QJsonObject& element);
+    bool removeGone(const QString& id);
 
     QString site;
     QString operatorId;
@@ -110,8 +119,8 @@ private:
     AnnouncedCalls announcedStore;
     SiteStatus siteStatus;
     DraftStore draftStore;
-    // A change this desk made at the site, and the number of the last poll sent before the site
-    // confirmed it: that poll's list, or an earlier one, may still show the call as it was.
+    // A change this desk made at the site or an event brought, and the number of the last poll
+    // sent before it: that poll's list, or an earlier one, may still show the call as it was.
     struct Settled {
         bool closed = false;
         quint64 lastStalePoll = 0;
@@ -123,4 +132,9 @@ private:
     // A take or a close waits for the site in a nested loop; a second click must not resend it.
     bool takeUnderWay = false;
     bool closeUnderWay = false;
+    // The call a take is under way for: an event that it is no longer new must not remove it.
+    QString takingId;
+    // The site's events channel, and the poll that follows each of its reopenings.
+    EventStream channel{this};
+    QTimer catchUpPoll;
 };

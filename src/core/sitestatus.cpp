@@ -42,7 +42,28 @@ SiteStatus::SiteStatus(QObject* parent)
 }
 
 QString SiteStatus::summary() const {
-    return busy() ? tr("Getting data from the site…") : state();
+    if (busy()) {
+        return tr("Getting data from the site…");
+    }
+    const QString how = delivery();
+    const QString now = state();
+    if (how.isEmpty() || now.isEmpty()) {
+        return now + how;
+    }
+    return now + QStringLiteral(" · ") + how;
+}
+
+QString SiteStatus::delivery() const {
+    switch (channel) {
+    case Channel::Live:
+        return tr("Changes arrive instantly");
+    case Channel::Down:
+        return tr("Instant arrival is down since %1; changes arrive at each minute's poll")
+            .arg(moment(channelDownSince));
+    case Channel::Absent:
+        break;
+    }
+    return QString();
 }
 
 QString SiteStatus::state() const {
@@ -79,6 +100,35 @@ void SiteStatus::listReceived(int pendingCalls) {
     failureText.clear();
     failingHow = Failure::Unreachable;
     pending = pendingCalls;
+    emit changed();
+}
+
+void SiteStatus::eventReceived(int pendingCalls) {
+    pending = pendingCalls;
+    emit changed();
+}
+
+void SiteStatus::channelLive() {
+    channel = Channel::Live;
+    channelDownSince = QDateTime();
+    emit changed();
+}
+
+void SiteStatus::channelDown() {
+    if (channel == Channel::Down) {
+        return;
+    }
+    channel = Channel::Down;
+    channelDownSince = QDateTime::currentDateTime();
+    emit changed();
+}
+
+void SiteStatus::channelAbsent() {
+    if (channel == Channel::Absent) {
+        return;
+    }
+    channel = Channel::Absent;
+    channelDownSince = QDateTime();
     emit changed();
 }
 

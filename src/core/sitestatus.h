@@ -22,6 +22,7 @@ class SiteStatus final : public QObject {
     Q_PROPERTY(int pendingCount READ pendingCount NOTIFY changed)
     Q_PROPERTY(QString summary READ summary NOTIFY changed)
     Q_PROPERTY(QString notice READ notice NOTIFY changed)
+    Q_PROPERTY(QString delivery READ delivery NOTIFY changed)
 
 public:
     enum class Action { Take, Close };
@@ -41,6 +42,9 @@ public:
     // Why the last take or close did not go through; empty once it went through or expired.
     QString notice() const { return noticeText; }
     bool isFailing() const { return failing.isValid(); }
+    // How changes reach the desk when the site offers its events channel: instantly, or at the
+    // polls since the channel went down. Empty for a site without the channel.
+    QString delivery() const;
 
     void requestStarted();
     void requestEnded();
@@ -50,6 +54,10 @@ public:
     void actionStarted();
     void actionUnreachable(Action action, const SiteApi::Reply& reply);
     void actionRefused(Action action, const QString& description);
+    void eventReceived(int pendingCalls);
+    void channelLive();
+    void channelDown();
+    void channelAbsent();
 
     // The reason of a failed exchange in the operator's words.
     static QString reasonOf(const SiteApi::Reply& reply);
@@ -60,6 +68,7 @@ signals:
 private:
     // How the site fails: out of reach, refusing the list, or answering with no API at all.
     enum class Failure { Unreachable, Refused, NotApi };
+    enum class Channel { Absent, Live, Down };
     void fail(const QString& reason, Failure how);
     void setNotice(const QString& text);
 
@@ -71,4 +80,6 @@ private:
     int pending = 0;
     QString noticeText;
     QTimer noticeExpiry{this};
+    Channel channel = Channel::Absent;
+    QDateTime channelDownSince;
 };

@@ -6,6 +6,7 @@
 #include "gui/mainwindowdriver.h"
 #include "gui/messageboxes.h"
 #include "gui/traypresenter.h"
+#include "gui/wakesignals.h"
 #include "net/qstdout.h"
 #include "storage/xhelper.h"
 
@@ -76,6 +77,8 @@ void GUI::init() {
     // wake-up of their own.
     connect(pollTimer, &QTimer::timeout, &callModel,
             [this] { callModel.refreshWaits(QDateTime::currentDateTime()); });
+    wake = std::make_unique<WakeSignals>();
+    connect(wake.get(), &WakeSignals::woke, &desk, &CallDesk::catchUp);
 
     showTray();
     if (startInTray && QSystemTrayIcon::isSystemTrayAvailable()) {

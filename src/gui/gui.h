@@ -15,6 +15,7 @@
 class MainWindowDriver;
 class QTimer;
 class TrayPresenter;
+class WakeSignals;
 
 // The controller: the one object of ours that the QML documents see, as "GUI". It drives the
 // main-window document by name and the tray, and leaves the exchanges with the site to its desk.
@@ -96,4 +97,6 @@ private:
     std::unique_ptr<TrayPresenter> tray;
     bool startInTray = false;
     std::unique_ptr<MainWindowDriver> mainWindow;
+    // A resume or a network coming back asks the site at once.
+    std::unique_ptr<WakeSignals> wake;
 };

@@ -89,5 +89,8 @@ QString TrayPresenter::toolTip(const QString& serverUrl, int pendingCalls,
     if (status.isFailing()) {
         text += QLatin1Char('\n') + status.state();
     }
+    if (!status.delivery().isEmpty()) {
+        text += QLatin1Char('\n') + status.delivery();
+    }
     return text;
 }

@@ -26,6 +26,7 @@ Reply post(const QString& siteAddress, const QString& script, const Fields& fiel
     reply.ok = request->replyOK();
     reply.httpStatus = request->replyHttpStatus();
     reply.contentType = QString::fromLatin1(request->replyContentType());
+    reply.headers = request->replyHeaderPairs();
     if (reply.ok) {
         reply.text = replyText(request->replyText);
     } else {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonDocument>
+#include <QList>
 #include <QPair>
 #include <QString>
 #include <QVector>
@@ -17,6 +19,8 @@ struct Reply {
     int error = 0;      // QNetworkReply::NetworkError of a failed exchange
     int httpStatus = 0; // the site's HTTP status, 0 when none came
     QString contentType;
+    // The reply's headers, names as sent.
+    QList<QPair<QByteArray, QByteArray>> headers;
     // The text parsed, by postForJson(); empty where it is not a JSON array or object.
     QJsonDocument json;
     // The site answered with a body that is not JSON at all (a maintenance page, a proxy's

@@ -61,6 +61,8 @@ public:
     int replyHttpStatus() const { return httpStatus; }
     // The Content-Type header of the last reply, empty when it had none.
     QByteArray replyContentType() const;
+    // Every header of the last reply, in the order it came, names as sent.
+    QList<QPair<QByteArray, QByteArray>> replyHeaderPairs() const { return replyHeaders; }
 
     void VLsetCookieJar(QNetworkCookieJar* jar);
     QJsonObject cookieToJSON();

@@ -18,6 +18,14 @@ Response maintenancePage() {
     return page;
 }
 
+// A list whose reply offers the events channel at "/events".
+Response offeringEvents(const QByteArray& list) {
+    Response reply = Response::json(list);
+    reply.headers.append(
+        qMakePair(QByteArray("Link"), QByteArray(R"(</events>; rel="vorlan-events")")));
+    return reply;
+}
+
 QStringList idsOf(const QList<QJsonObject>& records) {
     QStringList ids;
     for (const QJsonObject& record : records) {
@@ -49,6 +57,8 @@ private slots:
     void closedCall_staysClosedAgainstAnEarlierList_data();
     void closedCall_staysClosedAgainstAnEarlierList();
     void notice_staysAboutAMinute();
+    void twoRoads_mergeAsOne_data();
+    void twoRoads_mergeAsOne();
 
 private:
     std::unique_ptr<TestHttpServer> site;
@@ -319,6 +329,113 @@ void TestCallDesk::notice_staysAboutAMinute() {
     QVERIFY(!status.notice().isEmpty());
     expiry->start(0);
     QTRY_VERIFY(status.notice().isEmpty());
+}
+
+// Each row: steps on the two roads, what each announced ("-": no announcement), and the table
+// after them as "id:status". A step is "poll LIST", "event MESSAGE", "slow LIST MESSAGE" (the
+// event arrives while that poll's reply is on its way), "take ID LIST" (the follow-up poll's
+// list) or "talk ID" (the call is opened for a conversation).
+void TestCallDesk::twoRoads_mergeAsOne_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("announced");
+    QTest::addColumn<QStringList>("tableAfter");
+    const QString new5 = R"({"new":[{"id":"5","name":"Ann","status":"new"}]})";
+    const QString gone5 = R"({"gone":["5"]})";
+    QTest::newRow("an event first, then the poll: announced once")
+        << QStringList{"poll []", "event " + new5, R"(poll [{"id":"5","status":"new"}])"}
+        << QStringList{"", "5", ""} << QStringList{"5:new"};
+    QTest::newRow("a poll first, then the event: announced once")
+        << QStringList{R"(poll [{"id":"5","status":"new"}])", "event " + new5}
+        << QStringList{"5", "-"} << QStringList{"5:new"};
+    QTest::newRow("both at once in one message")
+        << QStringList{R"(poll [{"id":"5","status":"new"},{"id":"6","status":"new"}])",
+                       R"(event {"new":[{"id":"7","status":"new"}],"gone":["6"]})"}
+        << QStringList{"5 6", "7"} << QStringList{"5:new", "7:new"};
+    QTest::newRow("gone leaves a call taken elsewhere only when new")
+        << QStringList{R"(poll [{"id":"5","status":"new"},{"id":"6","status":"processing"}])",
+                       R"(event {"gone":["5","6","9"]})"}
+        << QStringList{"5", ""} << QStringList{"6:processing"};
+    QTest::newRow("gone never takes the call taken here")
+        << QStringList{R"(poll [{"id":"5","status":"new"}])",
+                       R"(take 5 [{"id":"5","status":"new"}])", "event " + gone5}
+        << QStringList{"5", "", "-"} << QStringList{"5:new"};
+    QTest::newRow("gone never takes the call in conversation")
+        << QStringList{R"(poll [{"id":"5","status":"new"}])", "talk 5", "event " + gone5}
+        << QStringList{"5", "-", "-"} << QStringList{"5:new"};
+    QTest::newRow("a poll on its way does not undo an arrival")
+        << QStringList{"poll []", "slow [] " + new5, R"(poll [{"id":"5","status":"new"}])"}
+        << QStringList{"", "5", ""} << QStringList{"5:new"};
+    QTest::newRow("a poll on its way does not bring back a gone call")
+        << QStringList{R"(poll [{"id":"5","status":"new"}])",
+                       R"(slow [{"id":"5","status":"new"}] )" + gone5, "poll []"}
+        << QStringList{"5", "", ""} << QStringList{};
+    QTest::newRow("the site's word after the event stands")
+        << QStringList{"poll []", "event " + new5, "poll []"} << QStringList{"", "5", ""}
+        << QStringList{};
+}
+
+void TestCallDesk::twoRoads_mergeAsOne() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, announced);
+    QFETCH(QStringList, tableAfter);
+    site->route("/vorlan/set.php", Response::json(R"({"result":"0"})"));
+    Response stream;
+    stream.headers = {{"Content-Type", "text/event-stream"}};
+    stream.holdOpen = true;
+    site->route("/events", stream);
+    connect(desk.get(), &CallDesk::callTaken, desk.get(),
+            [this](const QString& id) { desk->openConversation(id); });
+    auto* const channel = desk->findChild<EventStream*>();
+    QVERIFY(channel);
+    QSignalSpy events(channel, &EventStream::message);
+    QSignalSpy arrived(desk.get(), &CallDesk::callsArrived);
+    const auto push = [this, channel](const QString& message) {
+        QTRY_VERIFY(channel->isLive());
+        site->push("data: " + message.toUtf8() + "\n\n");
+    };
+    QStringList seen;
+    for (const QString& step : steps) {
+        const QString verb = step.section(' ', 0, 0);
+        const QString rest = step.section(' ', 1);
+        arrived.clear();
+        events.clear();
+        if (verb == "poll") {
+            site->enqueue("/vorlan/get.php", offeringEvents(rest.toUtf8()));
+            desk->poll();
+        } else if (verb == "event") {
+            push(rest);
+            QVERIFY(events.wait());
+        } else if (verb == "slow") {
+            Response slow = offeringEvents(rest.section(' ', 0, 0).toUtf8());
+            slow.delayMs = 600;
+            site->enqueue("/vorlan/get.php", slow);
+            QTimer::singleShot(150, desk.get(), [&] { push(rest.section(' ', 1)); });
+            desk->poll();
+            QCOMPARE(events.size(), 1);
+        } else if (verb == "take") {
+            site->enqueue("/vorlan/get.php", offeringEvents(rest.section(' ', 1).toUtf8()));
+            desk->take(rest.section(' ', 0, 0));
+        } else {
+            desk->openConversation(rest);
+        }
+        QStringList ids;
+        for (const auto& announcement : arrived) {
+            ids << idsOf(announcement.first().value<QList<QJsonObject>>());
+        }
+        seen << (arrived.isEmpty() ? QStringLiteral("-") : ids.join(' '));
+    }
+    QCOMPARE(seen, announced);
+    QStringList table;
+    for (const QJsonObject& call : desk->calls()) {
+        table << call.value(CallRecords::idKey).toString() + ':' +
+                     call.value(CallRecords::statusKey).toString();
+    }
+    QCOMPARE(table, tableAfter);
+    // One stream for all the steps: the same address offered again opens nothing new.
+    QCOMPARE(site->requests().count() -
+                 std::count_if(site->requests().cbegin(), site->requests().cend(),
+                               [](const auto& request) { return request.path != "/events"; }),
+             1);
 }
 
 QTEST_GUILESS_MAIN(TestCallDesk)

@@ -14,6 +14,9 @@
 #   panel_wider_than <w>       whether the panel is now wider than <w> pixels
 #   panel_click                a plain left click on the middle of the panel, on its one item
 #   notifier_start             xfce4-notifyd, the desktop's notification service, on the X display
+#   dunst_start <log>          dunst as the notification service, its notifications kept until
+#                              acted on, and dbus-monitor writing every Notify call into <log>
+#   notifications              how many Notify calls the log of dunst_start holds
 #   notification_wait [s]      waits until a notification shows; sets WIN_X WIN_Y WIN_W WIN_H
 #   weston_start               weston without XWayland on the X display, which lends it a
 #                              keyboard and a pointer; exports WAYLAND_DISPLAY
@@ -164,6 +167,23 @@ panel_click() {
     xdotool mousemove $((PANEL_X + PANEL_W + 100)) $((PANEL_Y + PANEL_H + 100))
     click_at $((PANEL_X + PANEL_W / 2)) $((PANEL_Y + PANEL_H / 2))
 }
+
+dunst_start() {
+    NOTIFY_LOG=$1
+    dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$NOTIFY_LOG" 2>&1 &
+    DESKTOP_PIDS+=($!)
+    # A busy machine reaches a notification's action later than dunst's default timeout.
+    printf '[urgency_low]\n timeout = 0\n[urgency_normal]\n timeout = 0\n[urgency_critical]\n timeout = 0\n' \
+        >"$DESKTOP_DIR/dunstrc"
+    dunst -config "$DESKTOP_DIR/dunstrc" >"$DESKTOP_DIR/dunst.log" 2>&1 &
+    DUNST_PID=$!
+    DESKTOP_PIDS+=("$DUNST_PID")
+    until_true 5 dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
+        /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
+        >/dev/null 2>&1 || fail "dunst did not take the notification service"
+}
+
+notifications() { grep -c 'member=Notify' "$NOTIFY_LOG"; }
 
 notifier_start() {
     local notifyd

@@ -34,18 +34,7 @@ site_restart() {
 # started here; dbus-monitor records every notification sent on it.
 source "$(dirname "$0")/desktop_session.sh"
 bus_start
-dbus-monitor "interface='org.freedesktop.Notifications',member='Notify'" >"$scratch/notify.log" 2>&1 &
-DESKTOP_PIDS+=($!)
-# Notifications stay until acted on: a busy machine reaches the action later than dunst's default.
-printf '[urgency_low]\n timeout = 0\n[urgency_normal]\n timeout = 0\n[urgency_critical]\n timeout = 0\n' \
-    >"$scratch/dunstrc"
-dunst -config "$scratch/dunstrc" >"$scratch/dunst.log" 2>&1 &
-dunst_pid=$!
-DESKTOP_PIDS+=("$dunst_pid")
-until_true 5 dbus-send --session --print-reply --dest=org.freedesktop.Notifications \
-    /org/freedesktop/Notifications org.freedesktop.Notifications.GetServerInformation \
-    >/dev/null 2>&1 || fail "dunst did not take the notification service"
-notifications() { grep -c 'member=Notify' "$scratch/notify.log"; }
+dunst_start "$scratch/notify.log"
 
 # How red the tray icon is: the mean of red minus blue over its box, in percent.
 tray_redness() {
@@ -202,7 +191,7 @@ main=$(window_wait '^Vorlan$' 10) || fail "the closed call stayed in the list"
 shot 11-call-closed
 
 # Without a notification service, the tray's own balloon announces.
-kill "$dunst_pid"
+kill "$DUNST_PID"
 sleep 0.5
 before=$(notifications)
 curl -s -o /dev/null --data-urlencode "name=Boris" --data-urlencode "phone=+7 900 000-00-01" \

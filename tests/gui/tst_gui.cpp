@@ -67,6 +67,7 @@ private slots:
     void register_refusalShowsSiteReason();
 
     void desk_trayAndStatusFollowSite();
+    void desk_eventsArriveAndStatusSaysHow();
     void desk_failureReasons_data();
     void desk_failureReasons();
     void desk_summaryNamesFiveCallers();
@@ -733,6 +734,40 @@ void TestGui::desk_trayAndStatusFollowSite() {
     QVERIFY(!inside().siteStatus().isFailing());
     QCOMPARE(inside().trayIcon()->toolTip(), address);
     QVERIFY(iconIs(QStringLiteral(":/icon.png")));
+}
+
+// A site that offers its events channel: a stored call reaches the list and the tray between
+// polls, and the status line and tooltip say how changes arrive, and since when they do not.
+void TestGui::desk_eventsArriveAndStatusSaysHow() {
+    Response list = Response::json("[]");
+    list.headers.append(qMakePair(QByteArray("Link"), QByteArray("</events>;rel=vorlan-events")));
+    site->route("/vorlan/get.php", list);
+    Response stream;
+    stream.headers = {{"Content-Type", "text/event-stream"}};
+    stream.holdOpen = true;
+    site->route("/events", stream);
+    start();
+    const QString address = QStringLiteral("Vorlan - ") + site->baseUrl();
+    QTRY_COMPARE(inside().trayIcon()->toolTip(),
+                 address + QStringLiteral("\nChanges arrive instantly"));
+    QVERIFY(
+        inside().siteStatus().summary().endsWith(QStringLiteral(" · Changes arrive instantly")));
+
+    QCOMPARE(site->push(R"(data: {"new":[{"id":"5","name":"Ann","status":"new"}]})"
+                        "\n\n"),
+             1);
+    QTRY_COMPARE(shownRecords().size(), 1);
+    QCOMPARE(shownRecords().first().value(CallRecords::nameKey).toString(), QStringLiteral("Ann"));
+    QCOMPARE(inside().trayIcon()->toolTip(),
+             address + QStringLiteral("\nPending requests: 1\nChanges arrive instantly"));
+    QCOMPARE(requestsTo("/vorlan/get.php").size(), 1);
+
+    site->route("/events", Response::text("no", 403));
+    site->endHeld();
+    QTRY_VERIFY(inside().siteStatus().delivery().startsWith(
+        QLatin1String("Instant arrival is down since ")));
+    QVERIFY(inside().trayIcon()->toolTip().endsWith(
+        QLatin1String("; changes arrive at each minute's poll")));
 }
 
 void TestGui::desk_failureReasons_data() {

@@ -104,6 +104,11 @@ void TestTranslators::siteStateIsRussian() {
         QStringLiteral("Не удалось связаться с сайтом (HTTP-статус 503). Попробуйте ещё раз."));
     QCOMPARE(TrayPresenter::toolTip(QStringLiteral("http://a"), 2, status),
              QStringLiteral("Vorlan - http://a\nОжидающих заявок: 2\n") + status.state());
+    status.channelDown();
+    QVERIFY2(status.delivery().startsWith(QStringLiteral("Мгновенная доставка не работает с ")),
+             qPrintable(status.delivery()));
+    status.channelLive();
+    QCOMPARE(status.delivery(), QStringLiteral("Изменения приходят мгновенно"));
 }
 
 QTEST_MAIN(TestTranslators)

@@ -270,6 +270,26 @@ void TestHttpServer::closeConnections() {
         socket->abort();
 }
 
+int TestHttpServer::push(const QByteArray& bytes) {
+    int reached = 0;
+    for (const QPointer<QTcpSocket>& socket : held) {
+        if (socket && socket->state() == QAbstractSocket::ConnectedState) {
+            socket->write(bytes);
+            ++reached;
+        }
+    }
+    return reached;
+}
+
+void TestHttpServer::endHeld() {
+    for (const QPointer<QTcpSocket>& socket : qAsConst(held)) {
+        if (socket) {
+            socket->disconnectFromHost();
+        }
+    }
+    held.clear();
+}
+
 void TestHttpServer::trustTestCertificate() {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
     configuration.addCaCertificate(testCertificate());
@@ -372,14 +392,17 @@ void TestHttpServer::answer(QTcpSocket* socket, const Request& request, const Re
         head += header.first + ": " + header.second + "\r\n";
     if (response.chunked && !hasHeader(response.headers, "Transfer-Encoding"))
         head += "Transfer-Encoding: chunked\r\n";
-    if (!response.chunked && !hasHeader(response.headers, "Content-Length"))
+    if (!response.chunked && !response.holdOpen && !hasHeader(response.headers, "Content-Length"))
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!hasHeader(response.headers, "Connection"))
         head += "Connection: close\r\n";
     head += "\r\n";
 
     const QByteArray payload = request.method == "HEAD" ? QByteArray() : body;
-    if (response.closeMidBody) {
+    if (response.holdOpen) {
+        socket->write(head + payload);
+        held.append(socket);
+    } else if (response.closeMidBody) {
         socket->write(head + payload.left(payload.size() / 2));
         socket->disconnectFromHost();
     } else if (response.trickleMs > 0) {

@@ -6,6 +6,7 @@
 #include <QMetaType>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QQueue>
 #include <QString>
 
@@ -47,6 +48,7 @@ public:
         bool stall = false;        // accept, read, never answer
         bool closeMidBody = false; // send the head and half the body, then drop the connection
         int trickleMs = 0;         // send the body one byte at a time, this many ms apart
+        bool holdOpen = false;     // send the head and body, then keep the connection for push()
 
         static Response json(const QByteArray& body, int status = 200);
         static Response redirect(int status, const QByteArray& location);
@@ -74,6 +76,10 @@ public:
     bool waitForRequests(int count, int timeoutMs = 5000); // spins an event loop
 
     void closeConnections(); // drops every open connection, stalled ones included
+    // Writes to every connection held open by a holdOpen reply; gives how many it reached.
+    int push(const QByteArray& bytes);
+    // Ends every held connection as a server does that finishes a reply.
+    void endHeld();
 
     // Makes this process's TLS clients trust the test certificate.
     static void trustTestCertificate();
@@ -96,6 +102,7 @@ private:
     QHash<QByteArray, QQueue<Response>> queues;
     Handler handler;
     QList<Request> received;
+    QList<QPointer<QTcpSocket>> held;
 };
 
 Q_DECLARE_METATYPE(TestHttpServer::Request)
