@@ -7,6 +7,9 @@ if (realpath((string) ($_SERVER['SCRIPT_FILENAME'] ?? '')) === __FILE__) {
 
 final class OperatorStore
 {
+    /** @var list<int> */
+    private array $returned = [];
+
     public const MAX_NAME = 200;
 
     public function __construct(private readonly PDO $db)
@@ -56,9 +59,18 @@ final class OperatorStore
             if ($update->rowCount() !== 1) {
                 return false;
             }
+            $held = $this->db->prepare("SELECT id FROM calls WHERE status = 'processing' AND operator_id = ?");
+            $held->execute([$id]);
+            $this->returned = array_map('intval', $held->fetchAll(PDO::FETCH_COLUMN));
             $this->db->prepare("UPDATE calls SET status = 'new', operator_id = NULL WHERE status = 'processing' AND operator_id = ?")
                 ->execute([$id]);
             return true;
         });
+    }
+
+    /** @return list<int> the calls the last removal gave back to the list as new */
+    public function returnedCalls(): array
+    {
+        return $this->returned;
     }
 }

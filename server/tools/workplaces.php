@@ -26,4 +26,9 @@ if (!$operators->remove($argv[2])) {
     fwrite(STDERR, "no registered workplace with id {$argv[2]}\n");
     exit(1);
 }
+// The calls it was processing are listed again: every subscribed workplace hears so at once.
+$calls = new CallStore(Database::connection());
+foreach ($operators->returnedCalls() as $callId) {
+    Push::newCall($calls->listed($callId));
+}
 echo "removed {$argv[2]}; its calls in progress are new again\n";

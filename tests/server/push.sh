@@ -66,11 +66,11 @@ subscribe() {
     subscribers+=($!)
 }
 
-# Waits up to 10 s for a line of <file> that matches <pattern> (grep -E).
+# Waits up to 10 s for [count, 1 by default] lines of <file> that match <pattern> (grep -E).
 arrives() {
-    local file=$1 pattern=$2 attempt
+    local file=$1 pattern=$2 count=${3:-1} attempt
     for attempt in $(seq 1 200); do
-        grep -qE "$pattern" "$file" 2>/dev/null && return 0
+        [ "$(grep -cE "$pattern" "$file" 2>/dev/null)" -ge "$count" ] && return 0
         sleep 0.05
     done
     echo "  no line matching $pattern in:"
@@ -115,6 +115,14 @@ single_site() {
     check "a stream reopened with Last-Event-ID gets what came after" \
         arrives "$tmp/resumed" '^data: \{"gone":\["1"\]\}$'
     check "and nothing before it" bash -c '! grep -q "\"new\"" "$1"' _ "$tmp/resumed"
+
+    local other='{1b4e28ba-2fa1-41d2-883f-0016d3cca427}'
+    register "$SITE_URL" "$other" >/dev/null
+    visitor_posts "$SITE_URL" 'Анна'
+    client_post "$SITE_URL/vorlan/set.php" action=process "operator=$other" id=2 apiVer=1 >/dev/null
+    pushsite_tool workplaces.php remove "$other" >/dev/null
+    check "a removed workplace's call in progress arrives as new again" \
+        arrives "$tmp/stream" '^data: \{"new":\[\{"id":"2",.*"name":"Анна".*\}\]\}$' 2
 
     check "get.php names the events address" \
         grep -qiF "Link: <$EVENTS_URL>; rel=\"vorlan-events\"" <<<"$(curl -si "$SITE_URL/vorlan/get.php" -d type=2 -d operator=x -d apiVer=1)"
