@@ -34,6 +34,7 @@ GUI::GUI()
     context->setContextProperty(QStringLiteral("siteStatus"), &desk.status());
     context->setContextProperty(QStringLiteral("drafts"), &desk.drafts());
     context->setContextProperty(QStringLiteral("heldCalls"), &desk.heldCalls());
+    context->setContextProperty(QStringLiteral("callHistory"), &historyBook);
     connectDesk();
 }
 
@@ -68,6 +69,9 @@ void GUI::init() {
     serverUrl = mainWindow->text("getServer");
     operatorID = mainWindow->text("getOperatorID");
     desk.setSite(serverUrl, operatorID);
+    XHelper helper;
+    desk.setHistoryDays(CallHistory::daysKept(helper));
+    historyBook.start();
 
     pollTimer = new QTimer();
     connect(pollTimer, &QTimer::timeout, this, &GUI::getDataFromServer);
@@ -95,6 +99,7 @@ void GUI::connectDesk() {
         }
     });
     connect(&desk.status(), &SiteStatus::changed, this, &GUI::presentTray);
+    connect(&historyBook, &HistoryBook::changed, this, &GUI::presentTray);
 }
 
 void GUI::showTray() {
@@ -199,7 +204,7 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
 
 void GUI::presentTray() {
     if (tray) {
-        tray->present(serverUrl, desk.calls().size(), desk.status());
+        tray->present(serverUrl, desk.calls().size(), desk.status(), historyBook.closedToday());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "core/calldesk.h"
 #include "core/callmodel.h"
 #include "core/sortedcalls.h"
+#include "gui/historybook.h"
 
 #include <QByteArray>
 #include <QQmlApplicationEngine>
@@ -91,4 +92,6 @@ private:
     std::unique_ptr<TrayPresenter> tray;
     bool startInTray = false;
     std::unique_ptr<MainWindowDriver> mainWindow;
+    // The desk's history for documents, published as "callHistory".
+    HistoryBook historyBook{desk};
 };

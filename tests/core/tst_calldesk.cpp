@@ -1,6 +1,7 @@
 #include "core/calldesk.h"
 #include "testhttpserver.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
@@ -49,6 +50,7 @@ private slots:
     void closedCall_staysClosedAgainstAnEarlierList_data();
     void closedCall_staysClosedAgainstAnEarlierList();
     void notice_staysAboutAMinute();
+    void sendResult_confirmedWhenTheHistoryCannotBeOpened();
 
 private:
     std::unique_ptr<TestHttpServer> site;
@@ -112,7 +114,9 @@ void TestCallDesk::poll_announcesEachListedCallOnce() {
 }
 
 void TestCallDesk::takeThenClose_walksTheCallOffTheTable() {
-    site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"5","name":"Ann"},{"id":"6"}])"));
+    site->enqueue(
+        "/vorlan/get.php",
+        Response::json(R"([{"id":"5","name":"Ann","phone":"+7 900 555-01-00"},{"id":"6"}])"));
     desk->poll();
     connect(desk.get(), &CallDesk::callTaken, desk.get(),
             [this](const QString& id) { desk->openConversation(id); });
@@ -141,6 +145,13 @@ void TestCallDesk::takeThenClose_walksTheCallOffTheTable() {
     QCOMPARE(actions,
              (QStringList{"/vorlan/get.php 2", "/vorlan/set.php process", "/vorlan/get.php 2",
                           "/vorlan/set.php close", "/vorlan/get.php 2"}));
+    // The history takes the close once it is done with, as the operator took it.
+    QTRY_COMPARE(desk->history().sameNumber(QStringLiteral("+79005550100")).size(), 1);
+    const CallHistory::Entry recorded =
+        desk->history().sameNumber(QStringLiteral("+79005550100")).first();
+    QCOMPARE(recorded.name, QStringLiteral("Ann"));
+    QCOMPARE(recorded.result, QStringLiteral("Called back"));
+    QVERIFY(recorded.taken.isValid() && recorded.taken <= recorded.closed);
 }
 
 // Only a reply that is JSON, or empty, is the site's word; anything else takes nothing and says
@@ -319,6 +330,24 @@ void TestCallDesk::notice_staysAboutAMinute() {
     QVERIFY(!status.notice().isEmpty());
     expiry->start(0);
     QTRY_VERIFY(status.notice().isEmpty());
+}
+
+// Where the history cannot even be created, closes go on as before.
+void TestCallDesk::sendResult_confirmedWhenTheHistoryCannotBeOpened() {
+    QTemporaryDir blocked;
+    QVERIFY(QDir(blocked.path()).mkdir(QStringLiteral("history.sqlite")));
+    CallDesk withoutHistory(blocked.path());
+    withoutHistory.setSite(site->baseUrl(), QStringLiteral("{op-1}"));
+    QVERIFY(!withoutHistory.history().isOpen());
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"5","phone":"1"}])"));
+    withoutHistory.poll();
+    withoutHistory.openConversation(QStringLiteral("5"));
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    site->route("/vorlan/get.php", Response::json("[]"));
+    QVERIFY(withoutHistory.sendResult(QStringLiteral("typed")));
+    QCoreApplication::processEvents();
+    QVERIFY(withoutHistory.calls().isEmpty());
+    QVERIFY(!withoutHistory.drafts().has(QStringLiteral("5")));
 }
 
 QTEST_GUILESS_MAIN(TestCallDesk)
