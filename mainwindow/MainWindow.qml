@@ -26,6 +26,8 @@ ApplicationWindow {
     property string conversationCallID: ""
     property var conversationCall: null
     readonly property bool tracksHeldCalls: typeof heldCalls !== "undefined" && heldCalls !== null
+    // A controller that keeps a history of closed calls publishes it as "callHistory".
+    readonly property bool keepsHistory: typeof callHistory !== "undefined" && callHistory !== null
     // The calls the bar offers the result for: every call held here, or, from a controller that
     // does not list them, the one last in conversation.
     readonly property var barCalls: tracksHeldCalls ? heldCalls.records
@@ -98,6 +100,11 @@ ApplicationWindow {
         if (minutes < 60)
             return qsTranslate("MainWindow", "%1 min").arg(minutes)
         return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
+    }
+
+    // A returning caller's name carries the count of the number's earlier closed calls.
+    function withEarlierMark(name, earlier) {
+        return earlier > 0 ? "\u21BB" + earlier + " " + name : name
     }
 
     // The first letter of a command is its mnemonic.
@@ -392,6 +399,12 @@ ApplicationWindow {
                 shortcut: "F5"
                 onTriggered: GUI.getDataFromServer()
             }
+            MenuItem {
+                text: mnemonic(qsTranslate("MainWindow", "History..."))
+                shortcut: "Ctrl+H"
+                visible: keepsHistory
+                onTriggered: openDialog(Qt.createComponent("qrc:/HistoryWindow.qml"))
+            }
         }
         Menu {
             title: mnemonic(strings.str_HELP)
@@ -402,6 +415,11 @@ ApplicationWindow {
             MenuItem {
                 text: mnemonic(strings.str_ABOUT)
                 onTriggered: openDialog(aboutDialog)
+            }
+            MenuItem {
+                text: mnemonic(qsTranslate("MainWindow", "Forget history"))
+                visible: keepsHistory
+                onTriggered: callHistory.forget()
             }
         }
     }
@@ -520,6 +538,9 @@ ApplicationWindow {
             delegate: Rectangle {
                 objectName: "callRow_" + model.callID
                 readonly property string phone: model.phone
+                // Bound to the history's revision, so that a close recounts every row.
+                readonly property int earlierCalls: keepsHistory
+                    ? (callHistory.revision, callHistory.earlierCount(model.phone)) : 0
                 width: callList.width
                 height: 36
                 color: ListView.isCurrentItem ? Theme.rowCurrentBackground
@@ -538,7 +559,7 @@ ApplicationWindow {
                 CallColumns {
                     anchors.fill: parent
                     texts: ({
-                        name: model.name,
+                        name: withEarlierMark(model.name, earlierCalls),
                         phone: model.phone,
                         received: model.cr_date,
                         waiting: waitingText(model.minutesWaited),
@@ -615,6 +636,14 @@ ApplicationWindow {
                     color: statusLine.alarming ? Theme.alarmText : Theme.statusText
                     font.pixelSize: Theme.fontSizeSmall
                     text: statusLine.stateText
+                }
+                Text {
+                    objectName: "dayFigures"
+                    visible: keepsHistory && !statusLine.alarming
+                    color: Theme.statusText
+                    font.pixelSize: Theme.fontSizeSmall
+                    textFormat: Text.PlainText
+                    text: keepsHistory ? callHistory.dayFigures : ""
                 }
                 // Room goes to what went wrong.
                 Text {

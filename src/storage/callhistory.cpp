@@ -49,6 +49,11 @@ const QStringList schema = {
                    "old.phone_key, old.result); END"),
 };
 
+// SQLite stores a null string as NULL: a call the site sent without a name is still recorded.
+QString storedText(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 QVariant storedTime(const QDateTime& time) {
     return time.isValid() ? QVariant(time.toMSecsSinceEpoch()) : QVariant(QVariant::LongLong);
 }
@@ -186,13 +191,13 @@ bool CallHistory::record(const Entry& entry) {
                   entryColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     query.addBindValue(registration);
     query.addBindValue(matcher.key(entry.phone));
-    query.addBindValue(entry.callID);
-    query.addBindValue(entry.name);
-    query.addBindValue(entry.phone);
+    query.addBindValue(storedText(entry.callID));
+    query.addBindValue(storedText(entry.name));
+    query.addBindValue(storedText(entry.phone));
     query.addBindValue(storedTime(entry.arrived));
     query.addBindValue(storedTime(entry.taken));
     query.addBindValue(storedTime(entry.closed));
-    query.addBindValue(entry.result);
+    query.addBindValue(storedText(entry.result));
     if (query.exec()) {
         return true;
     }
