@@ -645,9 +645,9 @@ ApplicationWindow {
                     textFormat: Text.PlainText
                     text: keepsHistory ? callHistory.dayFigures : ""
                 }
-                // Room goes to what went wrong.
+                // Room goes to what went wrong; an operator who has closed calls today needs no hint.
                 Text {
-                    visible: !statusLine.alarming
+                    visible: !statusLine.alarming && !(keepsHistory && callHistory.closedToday > 0)
                     Layout.fillWidth: statusLine.stateText === ""
                     horizontalAlignment: statusLine.stateText === "" ? Text.AlignLeft : Text.AlignRight
                     elide: Text.ElideRight

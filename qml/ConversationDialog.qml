@@ -8,14 +8,29 @@ Window {
     objectName: "conversationDialog"
     visible: true
     width: 400
+    height: 300
+    minimumWidth: 400
+    minimumHeight: 300
+    maximumWidth: 400
+    maximumHeight: 300
     // The dialog grows by the line that says a draft could not be saved, and by the caller's
     // earlier results.
-    height: 300 + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0)
-            + (earlierBlock.visible ? earlierBlock.height + Theme.paddingLarge : 0)
-    minimumWidth: 400
-    minimumHeight: height
-    maximumWidth: 400
-    maximumHeight: height
+    readonly property int fittingHeight: 300
+            + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0)
+            + (earlierBlock.visible ? earlierBlock.height + Theme.paddingXLarge : 0)
+    // The window manager holds a shown window to its limits: the limit that lets the new
+    // height in moves first.
+    onFittingHeightChanged: {
+        if (fittingHeight > height) {
+            maximumHeight = fittingHeight
+            height = fittingHeight
+            minimumHeight = fittingHeight
+        } else {
+            minimumHeight = fittingHeight
+            height = fittingHeight
+            maximumHeight = fittingHeight
+        }
+    }
     title: qsTr("Conversation")
     flags: Qt.Dialog
     modality: Qt.ApplicationModal

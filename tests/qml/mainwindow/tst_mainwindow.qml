@@ -499,7 +499,7 @@ TestCase {
         var earlier = findChild(dialog.contentItem, "earlierResults")
         var result = findChild(dialog.contentItem, "resultText")
         compare(earlier.visible, data.shown !== null)
-        compare(dialog.height, data.shown !== null ? 300 + earlier.parent.height + Theme.paddingLarge : 300)
+        compare(dialog.height, data.shown !== null ? 300 + earlier.parent.height + Theme.paddingXLarge : 300)
         verify(result.focus)
         if (data.shown !== null) {
             verify(data.shown.test(earlier.text), earlier.text)
