@@ -44,7 +44,7 @@ Window {
 
     // Widths of the columns: the result takes what is left.
     readonly property var columns: [
-        { name: "closed", width: 130 },
+        { name: "closed", width: 150 },
         { name: "name", width: 150 },
         { name: "phone", width: 140 },
         { name: "result", width: -1 }

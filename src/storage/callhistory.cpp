@@ -25,7 +25,10 @@ namespace {
 // SQLite's own codes for a file that is not, or no longer, a database.
 const QStringList damagedCodes = {QStringLiteral("11"), QStringLiteral("26")};
 
-const QString entryColumns = QStringLiteral("call_id, name, phone, arrived, taken, closed, result");
+// Named with their table: the search joins the full-text index, which has columns of these names.
+const QString entryColumns = QStringLiteral(
+    "closed_calls.call_id, closed_calls.name, closed_calls.phone, closed_calls.arrived, "
+    "closed_calls.taken, closed_calls.closed, closed_calls.result");
 
 // The full-text index answers the search; the table's own indexes answer the rest.
 const QStringList schema = {
@@ -35,8 +38,10 @@ const QStringList schema = {
                    "closed INTEGER NOT NULL, result TEXT NOT NULL)"),
     QStringLiteral("CREATE INDEX IF NOT EXISTS closed_calls_by_time "
                    "ON closed_calls (registration, closed)"),
+    // Ends with the closing time, so that a number's calls come in order from the index alone:
+    // without it the planner walks the time index through every call of the registration.
     QStringLiteral("CREATE INDEX IF NOT EXISTS closed_calls_by_number "
-                   "ON closed_calls (registration, phone_key)"),
+                   "ON closed_calls (registration, phone_key, closed)"),
     QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS closed_calls_text USING fts5 (name, "
                    "phone, phone_key, result, content='closed_calls', content_rowid='id', "
                    "tokenize='unicode61 remove_diacritics 2')"),
@@ -187,8 +192,9 @@ bool CallHistory::record(const Entry& entry) {
         return false;
     }
     QSqlQuery query(QSqlDatabase::database(connection, false));
-    query.prepare(QStringLiteral("INSERT INTO closed_calls (registration, phone_key, ") +
-                  entryColumns + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral("INSERT INTO closed_calls (registration, phone_key, call_id, "
+                                 "name, phone, arrived, taken, closed, result) "
+                                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     query.addBindValue(registration);
     query.addBindValue(matcher.key(entry.phone));
     query.addBindValue(storedText(entry.callID));
@@ -240,16 +246,16 @@ QList<CallHistory::Entry> CallHistory::search(const QString& words, int limit) c
                       QStringLiteral(" FROM closed_calls WHERE registration = ? "
                                      "ORDER BY closed DESC, id DESC LIMIT ?"));
     } else {
+        // The index walks its matches newest recorded first and stops at the limit; ordered by
+        // the closing time it would have to sort every match of a one-letter search.
         query.prepare(QStringLiteral("SELECT ") + entryColumns +
-                      QStringLiteral(" FROM closed_calls WHERE registration = ? AND id IN "
-                                     "(SELECT rowid FROM closed_calls_text WHERE "
-                                     "closed_calls_text MATCH ?) "
-                                     "ORDER BY closed DESC, id DESC LIMIT ?"));
-    }
-    query.addBindValue(registration);
-    if (!expression.isEmpty()) {
+                      QStringLiteral(" FROM closed_calls_text JOIN closed_calls "
+                                     "ON closed_calls.id = closed_calls_text.rowid "
+                                     "WHERE closed_calls_text MATCH ? AND registration = ? "
+                                     "ORDER BY closed_calls_text.rowid DESC LIMIT ?"));
         query.addBindValue(expression);
     }
+    query.addBindValue(registration);
     query.addBindValue(limit);
     query.exec();
     return readEntries(query);
