@@ -99,7 +99,7 @@ void BenchHistory::lookup300() {
     BenchClock::report([this, &pending, &returning] {
         returning = 0;
         for (const QString& phone : pending) {
-            returning += desk->history().sameNumber(phone).isEmpty() ? 0 : 1;
+            returning += desk->history().countSameNumber(phone) > 0 ? 1 : 0;
         }
     });
     QCOMPARE(returning, 100);

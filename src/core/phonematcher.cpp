@@ -1,5 +1,6 @@
 #include "core/phonematcher.h"
 
+#include <QHash>
 #include <QLocale>
 
 #include <phonenumbers/phonenumberutil.h>
@@ -36,15 +37,39 @@ QString PhoneMatcher::key(const QString& phone) const {
     return QString::fromStdString(national);
 }
 
+namespace {
+
 // A number matches only as the same number (exactly, or by its national significant number when
 // one side has no country); a number that merely ends like another one is a different number.
-bool PhoneMatcher::same(const QString& left, const QString& right) const {
-    PhoneNumber first;
-    PhoneNumber second;
-    if (!parse(left, region, &first) || !parse(right, region, &second)) {
-        return left.trimmed() == right.trimmed();
-    }
+bool sameNumbers(const PhoneNumber& first, const PhoneNumber& second) {
     const PhoneNumberUtil::MatchType match =
         PhoneNumberUtil::GetInstance()->IsNumberMatch(first, second);
     return match == PhoneNumberUtil::EXACT_MATCH || match == PhoneNumberUtil::NSN_MATCH;
+}
+
+} // namespace
+
+bool PhoneMatcher::same(const QString& left, const QString& right) const {
+    return sameAs(left, {right}).first();
+}
+
+// Text that is no phone number is the same only as the same text.
+QVector<bool> PhoneMatcher::sameAs(const QString& phone, const QStringList& candidates) const {
+    PhoneNumber number;
+    const bool parsed = parse(phone, region, &number);
+    QHash<QString, bool> decided;
+    QVector<bool> same;
+    same.reserve(candidates.size());
+    for (const QString& candidate : candidates) {
+        auto known = decided.constFind(candidate);
+        if (known == decided.constEnd()) {
+            PhoneNumber other;
+            const bool match = parsed && parse(candidate, region, &other)
+                                   ? sameNumbers(number, other)
+                                   : candidate.trimmed() == phone.trimmed();
+            known = decided.insert(candidate, match);
+        }
+        same << known.value();
+    }
+    return same;
 }

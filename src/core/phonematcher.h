@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <string>
 
 // Whether two phone numbers, as callers type them, are the same number: decided by the phone
 // number library's match rules, numbers without a country code read as dialled in `region`.
@@ -13,6 +17,9 @@ public:
     // number, or, for text that is no phone number, the text itself. Meant for an index.
     QString key(const QString& phone) const;
     bool same(const QString& left, const QString& right) const;
+    // Which of `candidates` are the same number as `phone`, in their order; each different text
+    // is read once.
+    QVector<bool> sameAs(const QString& phone, const QStringList& candidates) const;
 
 private:
     std::string region;

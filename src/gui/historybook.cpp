@@ -70,7 +70,7 @@ int HistoryBook::earlierCount(const QString& phone) {
     if (known != earlierCounts.constEnd()) {
         return known.value();
     }
-    const int count = desk.history().sameNumber(phone).size();
+    const int count = desk.history().countSameNumber(phone);
     earlierCounts.insert(phone, count);
     return count;
 }

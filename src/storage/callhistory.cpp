@@ -36,15 +36,15 @@ const QStringList schema = {
                    "registration TEXT NOT NULL, call_id TEXT NOT NULL, name TEXT NOT NULL, "
                    "phone TEXT NOT NULL, phone_key TEXT NOT NULL, arrived INTEGER, taken INTEGER, "
                    "closed INTEGER NOT NULL, result TEXT NOT NULL)"),
-    QStringLiteral("CREATE INDEX IF NOT EXISTS closed_calls_by_time "
-                   "ON closed_calls (registration, closed)"),
+    // By time alone: retention drops old calls of every registration.
+    QStringLiteral("CREATE INDEX IF NOT EXISTS closed_calls_by_time ON closed_calls (closed)"),
     // Ends with the closing time, so that a number's calls come in order from the index alone:
     // without it the planner walks the time index through every call of the registration.
     QStringLiteral("CREATE INDEX IF NOT EXISTS closed_calls_by_number "
                    "ON closed_calls (registration, phone_key, closed)"),
     QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS closed_calls_text USING fts5 (name, "
                    "phone, phone_key, result, content='closed_calls', content_rowid='id', "
-                   "tokenize='unicode61 remove_diacritics 2')"),
+                   "tokenize='unicode61 remove_diacritics 2', prefix='1 2 3')"),
     QStringLiteral("CREATE TRIGGER IF NOT EXISTS closed_calls_added AFTER INSERT ON closed_calls "
                    "BEGIN INSERT INTO closed_calls_text (rowid, name, phone, phone_key, result) "
                    "VALUES (new.id, new.name, new.phone, new.phone_key, new.result); END"),
@@ -219,20 +219,54 @@ QList<CallHistory::Entry> CallHistory::sameNumber(const QString& phone) const {
     if (!open || phone.trimmed().isEmpty()) {
         return {};
     }
+    QSqlQuery query =
+        candidatesOf(phone, entryColumns, QStringLiteral(" ORDER BY closed DESC, id DESC"));
+    QList<Entry> candidates = readEntries(query);
+    QStringList phones;
+    for (const Entry& candidate : qAsConst(candidates)) {
+        phones << candidate.phone;
+    }
+    const QVector<bool> same = matcher.sameAs(phone, phones);
+    QList<Entry> entries;
+    for (int i = 0; i < candidates.size(); ++i) {
+        if (same[i]) {
+            entries << candidates[i];
+        }
+    }
+    return entries;
+}
+
+int CallHistory::countSameNumber(const QString& phone) const {
+    if (!open || phone.trimmed().isEmpty()) {
+        return 0;
+    }
+    QSqlQuery query =
+        candidatesOf(phone, QStringLiteral("phone, count(*)"), QStringLiteral(" GROUP BY phone"));
+    QStringList phones;
+    QList<int> counts;
+    while (query.next()) {
+        phones << query.value(0).toString();
+        counts << query.value(1).toInt();
+    }
+    const QVector<bool> same = matcher.sameAs(phone, phones);
+    int count = 0;
+    for (int i = 0; i < phones.size(); ++i) {
+        count += same[i] ? counts[i] : 0;
+    }
+    return count;
+}
+
+// The calls that may be of the same number: those of the same index key.
+QSqlQuery CallHistory::candidatesOf(const QString& phone, const QString& columns,
+                                    const QString& order) const {
     QSqlQuery query(QSqlDatabase::database(connection, false));
-    query.prepare(QStringLiteral("SELECT ") + entryColumns +
-                  QStringLiteral(" FROM closed_calls WHERE registration = ? AND phone_key = ? "
-                                 "ORDER BY closed DESC, id DESC"));
+    query.prepare(QStringLiteral("SELECT ") + columns +
+                  QStringLiteral(" FROM closed_calls WHERE registration = ? AND phone_key = ?") +
+                  order);
     query.addBindValue(registration);
     query.addBindValue(matcher.key(phone));
     query.exec();
-    QList<Entry> entries = readEntries(query);
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [this, &phone](const Entry& entry) {
-                                     return !matcher.same(phone, entry.phone);
-                                 }),
-                  entries.end());
-    return entries;
+    return query;
 }
 
 QList<CallHistory::Entry> CallHistory::search(const QString& words, int limit) const {

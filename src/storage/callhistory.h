@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 class XHelper;
@@ -49,6 +50,8 @@ public:
     bool record(const Entry& entry);
     // The earlier closed calls of the same number as `phone`, newest first.
     QList<Entry> sameNumber(const QString& phone) const;
+    // How many they are, without reading them.
+    int countSameNumber(const QString& phone) const;
     // The newest closed calls whose name, phone or result hold every word of `words` (as the
     // start of a word); all of them for no words. At most `limit`, newest first.
     QList<Entry> search(const QString& words, int limit) const;
@@ -63,6 +66,9 @@ private:
     bool createSchema();
     void moveAside(const QString& reason);
     void report(const QString& what) const;
+    // `columns` of the calls that may be of the same number, then `order` (or a grouping).
+    QSqlQuery candidatesOf(const QString& phone, const QString& columns,
+                           const QString& order) const;
 
     const QString directory;
     const QString file;
