@@ -17,6 +17,7 @@ Window {
     title: qsTr("History: %1").arg(callList.count)
 
     Component.onCompleted: callHistory.search("")
+    Component.onDestruction: callHistory.endSearch()
 
     // Copies through a text field, the one clipboard a document has.
     TextInput {

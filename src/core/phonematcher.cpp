@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QLocale>
 
+#include <algorithm>
 #include <phonenumbers/phonenumberutil.h>
 
 using i18n::phonenumbers::PhoneNumber;
@@ -55,9 +56,14 @@ bool PhoneMatcher::same(const QString& left, const QString& right) const {
 
 // Text that is no phone number is the same only as the same text.
 QVector<bool> PhoneMatcher::sameAs(const QString& phone, const QStringList& candidates) const {
+    // The number is read only when some candidate is typed differently: the same text is the
+    // same number, or the same text that is no number.
+    QHash<QString, bool> decided{{phone, true}};
     PhoneNumber number;
-    const bool parsed = parse(phone, region, &number);
-    QHash<QString, bool> decided;
+    const bool parsed =
+        std::any_of(candidates.cbegin(), candidates.cend(),
+                    [&phone](const QString& candidate) { return candidate != phone; }) &&
+        parse(phone, region, &number);
     QVector<bool> same;
     same.reserve(candidates.size());
     for (const QString& candidate : candidates) {

@@ -9,10 +9,13 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <limits>
+
 namespace {
 
-// Enough rows for any screen and any export the operator reads through; a search narrows more.
-constexpr int shownRowsLimit = 1000;
+// More rows than a screen holds; a search narrows the rest. An export takes every match.
+constexpr int shownRowsLimit = 200;
+constexpr int exportedRowsLimit = std::numeric_limits<int>::max();
 constexpr int pruneCheckMs = 60 * 60 * 1000;
 
 QString shortTime(const QDateTime& time) {
@@ -53,7 +56,9 @@ void HistoryBook::refresh() {
     earlierCounts.clear();
     ++changes;
     emit changed();
-    search(lastSearch);
+    if (searching) {
+        search(lastSearch);
+    }
 }
 
 QString HistoryBook::dayFigures() const {
@@ -85,6 +90,7 @@ QVariantList HistoryBook::earlierResults(const QString& phone) const {
 }
 
 void HistoryBook::search(const QString& words) {
+    searching = true;
     lastSearch = words;
     shown.clear();
     for (const CallHistory::Entry& entry : desk.history().search(words, shownRowsLimit)) {
@@ -98,6 +104,13 @@ void HistoryBook::search(const QString& words) {
     emit rowsChanged();
 }
 
+void HistoryBook::endSearch() {
+    searching = false;
+    lastSearch.clear();
+    shown.clear();
+    emit rowsChanged();
+}
+
 bool HistoryBook::exportShown() {
     const QString path = QFileDialog::getSaveFileName(
         nullptr, tr("Export history"), QDir::homePath() + QStringLiteral("/history.csv"),
@@ -105,14 +118,11 @@ bool HistoryBook::exportShown() {
     if (path.isEmpty()) {
         return false;
     }
+    // Every call the search matches, not only the rows the window holds.
     QList<QStringList> table{{tr("Name"), tr("Phone"), tr("Received"), tr("Closed"), tr("Result")}};
-    for (const QVariant& row : qAsConst(shown)) {
-        const QVariantMap call = row.toMap();
-        table << QStringList{call.value(QStringLiteral("name")).toString(),
-                             call.value(QStringLiteral("phone")).toString(),
-                             call.value(QStringLiteral("arrived")).toString(),
-                             call.value(QStringLiteral("closed")).toString(),
-                             call.value(QStringLiteral("result")).toString()};
+    for (const CallHistory::Entry& entry : desk.history().search(lastSearch, exportedRowsLimit)) {
+        table << QStringList{entry.name, entry.phone, shortTime(entry.arrived),
+                             shortTime(entry.closed), entry.result};
     }
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) && file.write(CsvText::document(table)) >= 0 &&

@@ -34,9 +34,13 @@ public:
     Q_INVOKABLE int earlierCount(const QString& phone);
     // The earlier closed calls of the number, newest first: closed (as text) and result.
     Q_INVOKABLE QVariantList earlierResults(const QString& phone) const;
-    // Shows the calls whose name, phone or result hold the typed words.
+    // Shows the calls whose name, phone or result hold the typed words, and keeps them up to
+    // date until endSearch().
     Q_INVOKABLE void search(const QString& words);
-    // Writes the shown rows to a CSV file the operator picks; false when nothing was written.
+    // The history window closed: its rows are let go.
+    Q_INVOKABLE void endSearch();
+    // Writes the calls the search shows to a CSV file the operator picks; false when nothing
+    // was written.
     Q_INVOKABLE bool exportShown();
     // Erases this registration's history once the operator confirms it.
     Q_INVOKABLE bool forget();
@@ -58,5 +62,6 @@ private:
     qint64 medianTakeSeconds = -1;
     int changes = 0;
     QString lastSearch;
+    bool searching = false;
     QVariantList shown;
 };
