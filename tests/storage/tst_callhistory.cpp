@@ -1,5 +1,6 @@
 #include "core/phonematcher.h"
 #include "storage/callhistory.h"
+#include "storage/xhelper.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,8 @@ private slots:
     void search_findsWordsFromTheIndex();
     void prune_dropsWhatIsOlderThanTheDaysKept_data();
     void prune_dropsWhatIsOlderThanTheDaysKept();
+    void daysKept_readFromConf_data();
+    void daysKept_readFromConf();
     void damagedFile_isMovedAsideAndANewOneStarted();
     void fullDisk_failsTheRecordOnly();
 
@@ -145,6 +148,34 @@ void TestCallHistory::prune_dropsWhatIsOlderThanTheDaysKept() {
     QCOMPARE(idsOf(history.search(QString(), 10)), kept);
     // The index forgets with the table.
     QVERIFY(history.search(QStringLiteral("a"), 10).isEmpty());
+}
+
+void TestCallHistory::daysKept_readFromConf_data() {
+    QTest::addColumn<QByteArray>("conf");
+    QTest::addColumn<int>("days");
+    QTest::newRow("missing") << QByteArray() << 90;
+    QTest::newRow("not a member") << QByteArray(R"({"server":"x"})") << 90;
+    QTest::newRow("thirty") << QByteArray(R"({"historyDays":30})") << 30;
+    QTest::newRow("zero keeps nothing") << QByteArray(R"({"historyDays":0})") << 0;
+    QTest::newRow("negative") << QByteArray(R"({"historyDays":-5})") << 90;
+    QTest::newRow("fraction") << QByteArray(R"({"historyDays":1.5})") << 90;
+    QTest::newRow("text") << QByteArray(R"({"historyDays":"30"})") << 90;
+    QTest::newRow("beyond a century") << QByteArray(R"({"historyDays":1e9})") << 90;
+}
+
+void TestCallHistory::daysKept_readFromConf() {
+    QFETCH(QByteArray, conf);
+    QFETCH(int, days);
+    XHelper helper;
+    QFile file(helper.confPath());
+    file.remove();
+    if (!conf.isEmpty()) {
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(conf);
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        file.close();
+    }
+    QCOMPARE(CallHistory::daysKept(helper), days);
 }
 
 void TestCallHistory::damagedFile_isMovedAsideAndANewOneStarted() {
