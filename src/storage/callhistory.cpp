@@ -129,6 +129,7 @@ void CallHistory::report(const QString& what) const {
 }
 
 void CallHistory::openDatabase() {
+    open = false;
     const QString distrust = XHelper().distrust(file);
     if (!distrust.isEmpty()) {
         OwnerOnly::reportDistrusted(file, distrust);
@@ -208,10 +209,12 @@ bool CallHistory::record(const Entry& entry) {
         return true;
     }
     const QSqlError error = query.lastError();
-    report(QStringLiteral("call %1 not recorded: %2").arg(entry.callID, error.databaseText()));
     if (damagedCodes.contains(error.nativeErrorCode())) {
+        // The call goes into the new history that takes the damaged one's place.
         moveAside(error.databaseText());
+        return open && record(entry);
     }
+    report(QStringLiteral("call %1 not recorded: %2").arg(entry.callID, error.databaseText()));
     return false;
 }
 
