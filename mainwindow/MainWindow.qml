@@ -252,6 +252,20 @@ ApplicationWindow {
         }
     }
 
+    // One history window at a time: asked for again, the open one comes forward.
+    property var historyWindow: null
+    function showHistory() {
+        if (!historyWindow) {
+            historyWindow = Qt.createComponent("qrc:/HistoryWindow.qml").createObject(mainWindow)
+            historyWindow.closing.connect(function () {
+                historyWindow.destroy()
+                historyWindow = null
+            })
+        }
+        historyWindow.raise()
+        historyWindow.requestActivate()
+    }
+
     // Taking another call while one still waits for its result is asked first; getting back to a
     // held call is not.
     function choose(callID) {
@@ -403,7 +417,7 @@ ApplicationWindow {
                 text: mnemonic(qsTranslate("MainWindow", "History..."))
                 shortcut: "Ctrl+H"
                 visible: keepsHistory
-                onTriggered: openDialog(Qt.createComponent("qrc:/HistoryWindow.qml"))
+                onTriggered: showHistory()
             }
         }
         Menu {

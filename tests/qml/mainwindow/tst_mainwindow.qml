@@ -508,4 +508,27 @@ TestCase {
         }
         compare(window.keepsHistory, data.published)
     }
+
+    // One history window, answering the search as it is typed, and letting its rows go when
+    // it closes.
+    function test_historyWindow() {
+        desk.recordClose("+7 900 000-00-01", "Agreed on Monday", 30)
+        desk.recordClose("+7 900 000-00-02", "Sent the offer", 10)
+        var window = openWindow(calls)
+        window.showHistory()
+        var history = window.historyWindow
+        verify(history)
+        window.showHistory()
+        compare(window.historyWindow, history)
+        compare(history.title, "History: 2")
+        var search = findChild(history.contentItem, "historySearch")
+        search.text = "agree"
+        compare(history.title, "History: 1")
+        compare(callHistory.rows[0].result, "Agreed on Monday")
+        desk.recordClose("+7 900 000-00-03", "Agreed again", 5)
+        compare(history.title, "History: 2")
+        history.close()
+        tryCompare(window, "historyWindow", null)
+        tryVerify(function () { return callHistory.rows.length === 0 })
+    }
 }
