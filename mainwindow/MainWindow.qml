@@ -26,6 +26,8 @@ ApplicationWindow {
     property string conversationCallID: ""
     property var conversationCall: null
     readonly property bool tracksHeldCalls: typeof heldCalls !== "undefined" && heldCalls !== null
+    // A controller that keeps a history of closed calls publishes it as "callHistory".
+    readonly property bool keepsHistory: typeof callHistory !== "undefined" && callHistory !== null
     // The calls the bar offers the result for: every call held here, or, from a controller that
     // does not list them, the one last in conversation.
     readonly property var barCalls: tracksHeldCalls ? heldCalls.records
@@ -98,6 +100,11 @@ ApplicationWindow {
         if (minutes < 60)
             return qsTranslate("MainWindow", "%1 min").arg(minutes)
         return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
+    }
+
+    // A returning caller's name carries the count of the number's earlier closed calls.
+    function withEarlierMark(name, earlier) {
+        return earlier > 0 ? "\u21BB" + earlier + " " + name : name
     }
 
     // The first letter of a command is its mnemonic.
@@ -243,6 +250,20 @@ ApplicationWindow {
             heading: qsTranslate("MainWindow", "Vorlan: call-back requests of your site")
             rows: [{ label: qsTranslate("MainWindow", "Version"), value: Qt.application.version }]
         }
+    }
+
+    // One history window at a time: asked for again, the open one comes forward.
+    property var historyWindow: null
+    function showHistory() {
+        if (!historyWindow) {
+            historyWindow = Qt.createComponent("qrc:/HistoryWindow.qml").createObject(mainWindow)
+            historyWindow.closing.connect(function () {
+                historyWindow.destroy()
+                historyWindow = null
+            })
+        }
+        historyWindow.raise()
+        historyWindow.requestActivate()
     }
 
     // Taking another call while one still waits for its result is asked first; getting back to a
@@ -392,6 +413,12 @@ ApplicationWindow {
                 shortcut: "F5"
                 onTriggered: GUI.getDataFromServer()
             }
+            MenuItem {
+                text: mnemonic(qsTranslate("MainWindow", "History..."))
+                shortcut: "Ctrl+H"
+                visible: keepsHistory
+                onTriggered: showHistory()
+            }
         }
         Menu {
             title: mnemonic(strings.str_HELP)
@@ -402,6 +429,11 @@ ApplicationWindow {
             MenuItem {
                 text: mnemonic(strings.str_ABOUT)
                 onTriggered: openDialog(aboutDialog)
+            }
+            MenuItem {
+                text: mnemonic(qsTranslate("MainWindow", "Forget history"))
+                visible: keepsHistory
+                onTriggered: callHistory.forget()
             }
         }
     }
@@ -520,6 +552,9 @@ ApplicationWindow {
             delegate: Rectangle {
                 objectName: "callRow_" + model.callID
                 readonly property string phone: model.phone
+                // Bound to the history's revision, so that a close recounts every row.
+                readonly property int earlierCalls: keepsHistory
+                    ? (callHistory.revision, callHistory.earlierCount(model.phone)) : 0
                 width: callList.width
                 height: 36
                 color: ListView.isCurrentItem ? Theme.rowCurrentBackground
@@ -538,7 +573,7 @@ ApplicationWindow {
                 CallColumns {
                     anchors.fill: parent
                     texts: ({
-                        name: model.name,
+                        name: withEarlierMark(model.name, earlierCalls),
                         phone: model.phone,
                         received: model.cr_date,
                         waiting: waitingText(model.minutesWaited),
@@ -616,9 +651,17 @@ ApplicationWindow {
                     font.pixelSize: Theme.fontSizeSmall
                     text: statusLine.stateText
                 }
-                // Room goes to what went wrong.
                 Text {
-                    visible: !statusLine.alarming
+                    objectName: "dayFigures"
+                    visible: keepsHistory && !statusLine.alarming
+                    color: Theme.statusText
+                    font.pixelSize: Theme.fontSizeSmall
+                    textFormat: Text.PlainText
+                    text: keepsHistory ? callHistory.dayFigures : ""
+                }
+                // Room goes to what went wrong; an operator who has closed calls today needs no hint.
+                Text {
+                    visible: !statusLine.alarming && !(keepsHistory && callHistory.closedToday > 0)
                     Layout.fillWidth: statusLine.stateText === ""
                     horizontalAlignment: statusLine.stateText === "" ? Text.AlignLeft : Text.AlignRight
                     elide: Text.ElideRight

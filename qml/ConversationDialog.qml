@@ -8,12 +8,29 @@ Window {
     objectName: "conversationDialog"
     visible: true
     width: 400
-    // The dialog grows by the line that says a draft could not be saved.
-    height: 300 + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0)
+    height: 300
     minimumWidth: 400
-    minimumHeight: height
+    minimumHeight: 300
     maximumWidth: 400
-    maximumHeight: height
+    maximumHeight: 300
+    // The dialog grows by the line that says a draft could not be saved, and by the caller's
+    // earlier results.
+    readonly property int fittingHeight: 300
+            + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0)
+            + (earlierBlock.visible ? earlierBlock.height + Theme.paddingXLarge : 0)
+    // The window manager holds a shown window to its limits: the limit that lets the new
+    // height in moves first.
+    onFittingHeightChanged: {
+        if (fittingHeight > height) {
+            maximumHeight = fittingHeight
+            height = fittingHeight
+            minimumHeight = fittingHeight
+        } else {
+            minimumHeight = fittingHeight
+            height = fittingHeight
+            maximumHeight = fittingHeight
+        }
+    }
     title: qsTr("Conversation")
     flags: Qt.Dialog
     modality: Qt.ApplicationModal
@@ -30,6 +47,9 @@ Window {
     property bool closeAfterSend: false
     // Why the site did not take the result, as the controller tells it; empty: no reason known.
     property string failureNotice: ""
+    // What earlier calls of the same number ended with, newest first, from a controller that
+    // keeps a history.
+    property var earlierResults: []
 
     function fillDialog(par) {
         nameCaller.text = par.name
@@ -37,6 +57,8 @@ Window {
         callID = par.callID !== undefined ? par.callID : ""
         if (keepsDrafts && resultText.text === "")
             resultText.text = drafts.text(callID)
+        var keepsHistory = typeof callHistory !== "undefined" && callHistory !== null
+        earlierResults = keepsHistory && par.phone ? callHistory.earlierResults(par.phone) : []
     }
 
     function keepDraft() {
@@ -151,10 +173,40 @@ Window {
         }
 
         Item {
-            id: resultBlock
+            id: earlierBlock
             anchors.left: parent.left
             anchors.leftMargin: Theme.paddingLarge
             anchors.top: phoneRow.bottom
+            anchors.topMargin: Theme.paddingXLarge
+            width: 360
+            height: earlierLabel.height + Theme.paddingMedium + earlierText.height
+            visible: conversationDialog.earlierResults.length > 0
+
+            Text {
+                id: earlierLabel
+                text: qsTr("Earlier results")
+            }
+            TextArea {
+                id: earlierText
+                objectName: "earlierResults"
+                anchors.top: earlierLabel.bottom
+                anchors.topMargin: Theme.paddingMedium
+                width: parent.width
+                height: 80
+                readOnly: true
+                tabChangesFocus: true
+                textFormat: TextEdit.PlainText
+                text: conversationDialog.earlierResults.map(function (earlier) {
+                    return earlier.closed + ": " + earlier.result
+                }).join("\n")
+            }
+        }
+
+        Item {
+            id: resultBlock
+            anchors.left: parent.left
+            anchors.leftMargin: Theme.paddingLarge
+            anchors.top: earlierBlock.visible ? earlierBlock.bottom : phoneRow.bottom
             anchors.topMargin: Theme.paddingXLarge
 
             Text {

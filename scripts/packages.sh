@@ -12,6 +12,7 @@ VORLAN_PACKAGES=(
     libglib2.0-bin xfce4-panel xfconf xfce4-notifyd weston qtwayland5
     php-cli php-sqlite3 php-pgsql php-mysql curl zlib1g-dev
     nginx-light libnginx-mod-nchan php-fpm redis-server
+    libqt5sql5-sqlite libphonenumber-dev
     postgresql mariadb-server-core mariadb-client-core iproute2
     clang-14 libclang-rt-14-dev
     dpkg-dev file lintian desktop-file-utils appstream

@@ -54,6 +54,10 @@
         <source>The draft could not be saved; the text is kept only while this dialog is open.</source>
         <translation>Черновик не удалось сохранить; текст хранится, только пока это окно открыто.</translation>
     </message>
+    <message>
+        <source>Earlier results</source>
+        <translation>Прежние результаты</translation>
+    </message>
 </context>
 <context>
     <name>FileSelectField</name>
@@ -64,6 +68,104 @@
     <message>
         <source>Select file</source>
         <translation>Выбор файла</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryBook</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 с</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 мин</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 ч %2 мин</translation>
+    </message>
+    <message>
+        <source>Closed today: %1</source>
+        <translation>Закрыто сегодня: %1</translation>
+    </message>
+    <message>
+        <source>median wait until taken: %1</source>
+        <translation>медиана ожидания до взятия: %1</translation>
+    </message>
+    <message>
+        <source>Export history</source>
+        <translation>Экспорт истории</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>Файлы CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Phone</source>
+        <translation>Телефон</translation>
+    </message>
+    <message>
+        <source>Received</source>
+        <translation>Получена</translation>
+    </message>
+    <message>
+        <source>Closed</source>
+        <translation>Закрыта</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>The history could not be written to %1</source>
+        <translation>Не удалось записать историю в %1</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryWindow</name>
+    <message>
+        <source>History: %1</source>
+        <translation>История: %1</translation>
+    </message>
+    <message>
+        <source>Search:</source>
+        <translation>Поиск:</translation>
+    </message>
+    <message>
+        <source>Name, phone or words of the result</source>
+        <translation>Имя, телефон или слова результата</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Экспорт...</translation>
+    </message>
+    <message>
+        <source>Closed</source>
+        <translation>Закрыта</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Phone</source>
+        <translation>Телефон</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Результат</translation>
+    </message>
+    <message>
+        <source>No closed calls yet</source>
+        <translation>Закрытых звонков пока нет</translation>
+    </message>
+    <message>
+        <source>Nothing found</source>
+        <translation>Ничего не найдено</translation>
     </message>
 </context>
 <context>
@@ -184,6 +286,14 @@
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
+    <message>
+        <source>History...</source>
+        <translation>История...</translation>
+    </message>
+    <message>
+        <source>Forget history</source>
+        <translation>Забыть историю</translation>
+    </message>
 </context>
 <context>
     <name>OperatorID</name>
@@ -241,6 +351,14 @@
     <message>
         <source>The workplace is registered, but Vorlan could not start again from %1. It goes on with the main window; start it again later.</source>
         <translation>Рабочее место зарегистрировано, но Vorlan не смог запуститься заново из %1. Работа продолжается в главном окне; позже запустите программу ещё раз.</translation>
+    </message>
+    <message>
+        <source>Forget history</source>
+        <translation>Забыть историю</translation>
+    </message>
+    <message>
+        <source>Erase the history of this workplace&apos;s closed calls from this computer? The site keeps its own record.</source>
+        <translation>Стереть с этого компьютера историю закрытых звонков этого рабочего места? На сайте останется его собственная запись.</translation>
     </message>
 </context>
 <context>
@@ -343,6 +461,10 @@
     <message>
         <source>Pending requests: %1</source>
         <translation>Ожидающих заявок: %1</translation>
+    </message>
+    <message>
+        <source>Closed today: %1</source>
+        <translation>Закрыто сегодня: %1</translation>
     </message>
 </context>
 <context>

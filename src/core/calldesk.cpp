@@ -41,7 +41,8 @@ QString siteAddressProblem(const QString& address) {
 CallDesk::CallDesk(const QString& stateDirectory, QObject* parent)
     : QObject(parent)
     , announcedStore(stateDirectory)
-    , draftStore(stateDirectory + QStringLiteral("/drafts")) {
+    , draftStore(stateDirectory + QStringLiteral("/drafts"))
+    , callHistory(stateDirectory, phoneMatcher) {
     connectChannel();
 }
 
@@ -65,6 +66,12 @@ void CallDesk::setSite(const QString& serverUrl, const QString& operatorID) {
     draftStore.setRegistration(serverUrl, operatorID);
     announcedStore.setRegistration(serverUrl, operatorID);
     announcedCalls = announcedStore.load();
+    callHistory.setRegistration(serverUrl, operatorID);
+}
+
+void CallDesk::pruneHistory(const QDateTime& now) {
+    callHistory.prune(historyDays, now);
+    emit historyChanged();
 }
 
 QJsonObject CallDesk::recordFor(const QString& id) const {
@@ -297,6 +304,7 @@ void CallDesk::take(const QString& id) {
     if (SiteApi::resultText(reply.text) == QLatin1String("0")) {
         forgetTaken(id);
         taken << asTaken;
+        takenAt.insert(id, QDateTime::currentDateTime());
         settle(id, false);
         refreshHeldCalls();
         emit callTaken(id);
@@ -331,6 +339,7 @@ bool CallDesk::sendResult(const QString& result) {
     if (!confirmed) {
         siteStatus.actionRefused(SiteStatus::Action::Close, SiteApi::description(reply.text));
     } else {
+        recordClose(recordFor(id), result);
         draftStore.remove(id);
         table.remove(id);
         forgetTaken(id);
@@ -345,6 +354,45 @@ bool CallDesk::sendResult(const QString& result) {
     }
     poll();
     return confirmed;
+}
+
+namespace {
+
+// The site's date of a call ("yyyy-MM-dd HH:mm[:ss]", local time); invalid when unreadable.
+QDateTime arrivalOf(const QJsonObject& call) {
+    const QString text = call.value(CallRecords::dateKey)
+                             .toString()
+                             .simplified()
+                             .replace(QLatin1Char('T'), QLatin1Char(' '));
+    const QDateTime withSeconds =
+        QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return withSeconds.isValid() ? withSeconds
+                                 : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+} // namespace
+
+void CallDesk::recordClose(const QJsonObject& call, const QString& result) {
+    const QString id = call.value(CallRecords::idKey).toString();
+    const CallHistory::Entry entry{id,
+                                   call.value(CallRecords::nameKey).toString(),
+                                   call.value(CallRecords::phoneKey).toString(),
+                                   arrivalOf(call),
+                                   takenAt.take(id),
+                                   QDateTime::currentDateTime(),
+                                   result};
+    if (historyDays <= 0) {
+        return;
+    }
+    // The disk may be slow or full: the close the site confirmed is finished first.
+    QMetaObject::invokeMethod(
+        this,
+        [this, entry] {
+            if (callHistory.record(entry)) {
+                emit historyChanged();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 CallDesk::Registration CallDesk::registerWorkplace(const QString& name, const QString& address,

@@ -2,12 +2,15 @@
 
 #include "core/calltable.h"
 #include "core/heldcalls.h"
+#include "core/phonematcher.h"
 #include "core/sitestatus.h"
 #include "net/eventstream.h"
 #include "net/siteapi.h"
 #include "storage/announcedcalls.h"
+#include "storage/callhistory.h"
 #include "storage/draftstore.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -50,6 +53,13 @@ public:
     DraftStore& drafts() { return draftStore; }
     HeldCalls& heldCalls() { return held; }
     const DraftStore& drafts() const { return draftStore; }
+    CallHistory& history() { return callHistory; }
+    const PhoneMatcher& phones() const { return phoneMatcher; }
+
+    // How many days closed calls stay in the history; 0 records none.
+    void setHistoryDays(int days) { historyDays = days; }
+    // Drops from the history what is older than its days.
+    void pruneHistory(const QDateTime& now);
 
     // The record of a call as last known: as listed, as the operator took it, or only its id.
     QJsonObject recordFor(const QString& id) const;
@@ -84,6 +94,8 @@ signals:
     void listRefused(const QString& description);
     // The site handed the call over to this operator.
     void callTaken(const QString& id);
+    // The history gained or lost calls.
+    void historyChanged();
 
 private:
     SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
@@ -103,6 +115,8 @@ private:
     void receiveEvent(const QJsonArray& stored, const QStringList& gone);
     bool addStored(const QJsonObject& element);
     bool removeGone(const QString& id);
+    // Records a call the site confirmed closed, after the close is done with.
+    void recordClose(const QJsonObject& call, const QString& result);
 
     QString site;
     QString operatorId;
@@ -119,6 +133,11 @@ private:
     AnnouncedCalls announcedStore;
     SiteStatus siteStatus;
     DraftStore draftStore;
+    PhoneMatcher phoneMatcher;
+    CallHistory callHistory;
+    int historyDays = CallHistory::defaultDaysKept;
+    // When this workplace took the calls it has not closed yet.
+    QHash<QString, QDateTime> takenAt;
     // A change this desk made at the site or an event brought, and the number of the last poll
     // sent before it: that poll's list, or an earlier one, may still show the call as it was.
     struct Settled {

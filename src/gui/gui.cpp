@@ -35,6 +35,7 @@ GUI::GUI()
     context->setContextProperty(QStringLiteral("siteStatus"), &desk.status());
     context->setContextProperty(QStringLiteral("drafts"), &desk.drafts());
     context->setContextProperty(QStringLiteral("heldCalls"), &desk.heldCalls());
+    context->setContextProperty(QStringLiteral("callHistory"), &historyBook);
     connectDesk();
 }
 
@@ -69,6 +70,9 @@ void GUI::init() {
     serverUrl = mainWindow->text("getServer");
     operatorID = mainWindow->text("getOperatorID");
     desk.setSite(serverUrl, operatorID);
+    XHelper helper;
+    desk.setHistoryDays(CallHistory::daysKept(helper));
+    historyBook.start();
 
     pollTimer = new QTimer();
     connect(pollTimer, &QTimer::timeout, this, &GUI::getDataFromServer);
@@ -98,6 +102,7 @@ void GUI::connectDesk() {
         }
     });
     connect(&desk.status(), &SiteStatus::changed, this, &GUI::presentTray);
+    connect(&historyBook, &HistoryBook::changed, this, &GUI::presentTray);
 }
 
 void GUI::showTray() {
@@ -216,7 +221,7 @@ void GUI::registerWorkplace(QString wsName, QString url, QString pass) {
 
 void GUI::presentTray() {
     if (tray) {
-        tray->present(serverUrl, desk.calls().size(), desk.status());
+        tray->present(serverUrl, desk.calls().size(), desk.status(), historyBook.closedToday());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "core/calldesk.h"
 #include "core/callmodel.h"
 #include "core/sortedcalls.h"
+#include "gui/historybook.h"
 
 #include <QByteArray>
 #include <QQmlApplicationEngine>
@@ -99,4 +100,6 @@ private:
     std::unique_ptr<MainWindowDriver> mainWindow;
     // A resume or a network coming back asks the site at once.
     std::unique_ptr<WakeSignals> wake;
+    // The desk's history for documents, published as "callHistory".
+    HistoryBook historyBook{desk};
 };

@@ -30,4 +30,12 @@ bool confirmQuitWithUnsentResult() {
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool confirmForgetHistory() {
+    return QMessageBox::question(nullptr, QObject::tr("Forget history"),
+                                 QObject::tr("Erase the history of this workplace's closed calls "
+                                             "from this computer? The site keeps its own record."),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 } // namespace MessageBoxes

@@ -16,4 +16,7 @@ void show(QMessageBox::Icon icon, const QString& title, const QString& text,
 // No is the default.
 bool confirmQuitWithUnsentResult();
 
+// Asks whether to erase the workplace's history of closed calls; No is the default.
+bool confirmForgetHistory();
+
 } // namespace MessageBoxes

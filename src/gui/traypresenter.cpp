@@ -67,24 +67,28 @@ void TrayPresenter::storeAnnouncements() {
     }
 }
 
-void TrayPresenter::present(const QString& serverUrl, int pendingCalls, const SiteStatus& status) {
+void TrayPresenter::present(const QString& serverUrl, int pendingCalls, const SiteStatus& status,
+                            int closedToday) {
     // Setting an icon makes the tray host redraw it; only a change of state does.
     if (pendingIcon != (pendingCalls > 0)) {
         pendingIcon = pendingCalls > 0;
         tray->setIcon(QIcon(pendingIcon ? QStringLiteral(":/icon-yellow.png")
                                         : QStringLiteral(":/icon.png")));
     }
-    const QString text = toolTip(serverUrl, pendingCalls, status);
+    const QString text = toolTip(serverUrl, pendingCalls, status, closedToday);
     if (tray->toolTip() != text) {
         tray->setToolTip(text);
     }
 }
 
-QString TrayPresenter::toolTip(const QString& serverUrl, int pendingCalls,
-                               const SiteStatus& status) {
+QString TrayPresenter::toolTip(const QString& serverUrl, int pendingCalls, const SiteStatus& status,
+                               int closedToday) {
     QString text = QStringLiteral("Vorlan - ") + serverUrl;
     if (pendingCalls > 0) {
         text += QLatin1Char('\n') + tr("Pending requests: %1").arg(pendingCalls);
+    }
+    if (closedToday > 0) {
+        text += QLatin1Char('\n') + tr("Closed today: %1").arg(closedToday);
     }
     if (status.isFailing()) {
         text += QLatin1Char('\n') + status.state();

@@ -29,9 +29,12 @@ public:
     QSystemTrayIcon* icon() const { return tray.get(); }
     CallNotifier& notifier() const { return *callNotifier; }
 
-    void present(const QString& serverUrl, int pendingCalls, const SiteStatus& status);
+    // `closedToday`, when above 0, adds the day's closed calls.
+    void present(const QString& serverUrl, int pendingCalls, const SiteStatus& status,
+                 int closedToday = 0);
 
-    static QString toolTip(const QString& serverUrl, int pendingCalls, const SiteStatus& status);
+    static QString toolTip(const QString& serverUrl, int pendingCalls, const SiteStatus& status,
+                           int closedToday = 0);
 
 signals:
     void showHideChosen();

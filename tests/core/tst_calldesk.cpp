@@ -1,6 +1,7 @@
 #include "core/calldesk.h"
 #include "testhttpserver.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
@@ -59,6 +60,7 @@ private slots:
     void notice_staysAboutAMinute();
     void twoRoads_mergeAsOne_data();
     void twoRoads_mergeAsOne();
+    void sendResult_confirmedWhenTheHistoryCannotBeOpened();
 
 private:
     std::unique_ptr<TestHttpServer> site;
@@ -122,7 +124,9 @@ void TestCallDesk::poll_announcesEachListedCallOnce() {
 }
 
 void TestCallDesk::takeThenClose_walksTheCallOffTheTable() {
-    site->enqueue("/vorlan/get.php", Response::json(R"([{"id":"5","name":"Ann"},{"id":"6"}])"));
+    site->enqueue(
+        "/vorlan/get.php",
+        Response::json(R"([{"id":"5","name":"Ann","phone":"+7 900 555-01-00"},{"id":"6"}])"));
     desk->poll();
     connect(desk.get(), &CallDesk::callTaken, desk.get(),
             [this](const QString& id) { desk->openConversation(id); });
@@ -151,6 +155,13 @@ void TestCallDesk::takeThenClose_walksTheCallOffTheTable() {
     QCOMPARE(actions,
              (QStringList{"/vorlan/get.php 2", "/vorlan/set.php process", "/vorlan/get.php 2",
                           "/vorlan/set.php close", "/vorlan/get.php 2"}));
+    // The history takes the close once it is done with, as the operator took it.
+    QTRY_COMPARE(desk->history().sameNumber(QStringLiteral("+79005550100")).size(), 1);
+    const CallHistory::Entry recorded =
+        desk->history().sameNumber(QStringLiteral("+79005550100")).first();
+    QCOMPARE(recorded.name, QStringLiteral("Ann"));
+    QCOMPARE(recorded.result, QStringLiteral("Called back"));
+    QVERIFY(recorded.taken.isValid() && recorded.taken <= recorded.closed);
 }
 
 // Only a reply that is JSON, or empty, is the site's word; anything else takes nothing and says
@@ -436,6 +447,24 @@ void TestCallDesk::twoRoads_mergeAsOne() {
                  std::count_if(site->requests().cbegin(), site->requests().cend(),
                                [](const auto& request) { return request.path != "/events"; }),
              1);
+}
+
+// Where the history cannot even be created, closes go on as before.
+void TestCallDesk::sendResult_confirmedWhenTheHistoryCannotBeOpened() {
+    QTemporaryDir blocked;
+    QVERIFY(QDir(blocked.path()).mkdir(QStringLiteral("history.sqlite")));
+    CallDesk withoutHistory(blocked.path());
+    withoutHistory.setSite(site->baseUrl(), QStringLiteral("{op-1}"));
+    QVERIFY(!withoutHistory.history().isOpen());
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"5","phone":"1"}])"));
+    withoutHistory.poll();
+    withoutHistory.openConversation(QStringLiteral("5"));
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    site->route("/vorlan/get.php", Response::json("[]"));
+    QVERIFY(withoutHistory.sendResult(QStringLiteral("typed")));
+    QCoreApplication::processEvents();
+    QVERIFY(withoutHistory.calls().isEmpty());
+    QVERIFY(!withoutHistory.drafts().has(QStringLiteral("5")));
 }
 
 QTEST_GUILESS_MAIN(TestCallDesk)

@@ -734,6 +734,15 @@ void TestGui::desk_trayAndStatusFollowSite() {
     QVERIFY(!inside().siteStatus().isFailing());
     QCOMPARE(inside().trayIcon()->toolTip(), address);
     QVERIFY(iconIs(QStringLiteral(":/icon.png")));
+
+    // A confirmed close counts in the tooltip once the history has it.
+    site->route("/vorlan/get.php", Response::json(R"([{"id":"3"}])"));
+    gui->getDataFromServer();
+    gui->closeConversation(QStringLiteral("3"));
+    site->route("/vorlan/set.php", Response::json(R"({"result":0})"));
+    site->route("/vorlan/get.php", Response::json("[]"));
+    QVERIFY(gui->closeConversationSendResult(QStringLiteral("Called back")));
+    QTRY_COMPARE(inside().trayIcon()->toolTip(), address + QStringLiteral("\nClosed today: 1"));
 }
 
 // A site that offers its events channel: a stored call reaches the list and the tray between

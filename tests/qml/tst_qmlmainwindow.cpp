@@ -1,9 +1,11 @@
+#include "core/calldesk.h"
 #include "core/callmodel.h"
 #include "core/calltable.h"
 #include "core/heldcalls.h"
 #include "core/sitestatus.h"
 #include "core/sortedcalls.h"
 #include "fakegui.h"
+#include "gui/historybook.h"
 #include "storage/draftstore.h"
 
 #include <QDir>
@@ -68,6 +70,23 @@ public:
     Q_INVOKABLE void requestEnded() { m_status->requestEnded(); }
     Q_INVOKABLE void listReceived() { m_status->listReceived(m_pending.count()); }
     Q_INVOKABLE void siteGone() { m_status->exchangeFailed(refused()); }
+    // A call of `phone` closed with `result` in this workplace's history, `minutesAgo` before now.
+    Q_INVOKABLE void recordClose(const QString& phone, const QString& result, int minutesAgo) {
+        const QDateTime closed = QDateTime::currentDateTime().addSecs(-60 * minutesAgo);
+        m_desk.history().record({QString(), QStringLiteral("Earlier caller"), phone,
+                                 closed.addSecs(-120), closed.addSecs(-60), closed, result});
+        emit m_desk.historyChanged();
+    }
+    Q_INVOKABLE void forgetHistory() {
+        m_desk.history().forget();
+        emit m_desk.historyChanged();
+    }
+    // A controller from before the history was kept has no "callHistory".
+    Q_INVOKABLE void publishHistory(bool published) {
+        m_context->setContextProperty(QStringLiteral("callHistory"),
+                                      published ? QVariant::fromValue<QObject*>(&m_history)
+                                                : QVariant());
+    }
     Q_INVOKABLE void takeUnreachable() {
         m_status->actionUnreachable(SiteStatus::Action::Take, refused());
     }
@@ -82,6 +101,8 @@ public slots:
         m_context->setContextProperty(QStringLiteral("heldCalls"), &m_held);
         m_context->setContextProperty(QStringLiteral("workplace"), m_workplace);
         m_context->setContextProperty(QStringLiteral("systemTrayAvailable"), true);
+        m_desk.setSite(QStringLiteral("http://calls.example"), QStringLiteral("{op-1}"));
+        publishHistory(true);
         resetSite();
 
         QFile document(QStringLiteral(VORLAN_MAINWINDOW_DOCUMENT));
@@ -104,6 +125,9 @@ private:
     QTemporaryDir m_directory;
     DraftStore m_drafts{m_directory.path() + QStringLiteral("/drafts")};
     HeldCalls m_held;
+    // The real history, in the test's own directory; nothing of the desk reaches a site.
+    CallDesk m_desk{m_directory.path()};
+    HistoryBook m_history{m_desk};
     CallModel m_model;
     SortedCalls m_pending{&m_model};
     std::unique_ptr<SiteStatus> m_status;

@@ -49,6 +49,8 @@ TestCase {
         desk.holdCalls([])
         desk.blockDrafts(false)
         desk.resetSite()
+        desk.publishHistory(true)
+        desk.forgetHistory()
         clipboard.forget()
     }
 
@@ -458,5 +460,75 @@ TestCase {
         keyPress(Qt.Key_Escape)
         tryVerify(function () { return findChild(window, data.dialog) === null })
         compare(received(), [])
+    }
+
+    // A returning caller's row carries the count of the number's earlier calls, the same number
+    // however it was typed; a close recounts the rows, and the status line counts the day.
+    function test_returningCallerMark() {
+        desk.recordClose("+79000000001", "Agreed on Monday", 30)
+        var window = openWindow(calls)
+        var boris = named(window, "callRow_1")
+        compare(boris.earlierCalls, 1)
+        verify(textItem(boris, "\u21BB1 Boris"))
+        compare(named(window, "callRow_3").earlierCalls, 0)
+        verify(textItem(named(window, "callRow_3"), "Anna"))
+        desk.recordClose("+7 (900) 000-00-01", "Sent the offer", 10)
+        compare(boris.earlierCalls, 2)
+        verify(/^Closed today: 2 · median wait until taken: 1 min$/.test(named(window, "dayFigures").text),
+               named(window, "dayFigures").text)
+    }
+
+    function test_conversationEarlierResults_data() {
+        return [
+            { tag: "returning caller", published: true, call: 0,
+              shown: /^.+: Sent the offer\n.+: Agreed on Monday$/ },
+            { tag: "first call of the number", published: true, call: 2, shown: null },
+            { tag: "controller without a history", published: false, call: 0, shown: null }
+        ]
+    }
+
+    // Newest first, read-only, above the result field; a controller without a history, or a
+    // caller without one, leaves the dialog as it always was.
+    function test_conversationEarlierResults(data) {
+        desk.recordClose("+7 900 000-00-01", "Agreed on Monday", 30)
+        desk.recordClose("+7 900 000-00-01", "Sent the offer", 10)
+        desk.publishHistory(data.published)
+        var window = openWindow(calls)
+        window.showCloseConversationDialog(calls[data.call])
+        var dialog = window.conversationDialog
+        var earlier = findChild(dialog.contentItem, "earlierResults")
+        var result = findChild(dialog.contentItem, "resultText")
+        compare(earlier.visible, data.shown !== null)
+        compare(dialog.height, data.shown !== null ? 300 + earlier.parent.height + Theme.paddingXLarge : 300)
+        verify(result.focus)
+        if (data.shown !== null) {
+            verify(data.shown.test(earlier.text), earlier.text)
+            verify(earlier.readOnly)
+            verify(earlier.y + earlier.parent.y < result.parent.y + result.y)
+        }
+        compare(window.keepsHistory, data.published)
+    }
+
+    // One history window, answering the search as it is typed, and letting its rows go when
+    // it closes.
+    function test_historyWindow() {
+        desk.recordClose("+7 900 000-00-01", "Agreed on Monday", 30)
+        desk.recordClose("+7 900 000-00-02", "Sent the offer", 10)
+        var window = openWindow(calls)
+        window.showHistory()
+        var history = window.historyWindow
+        verify(history)
+        window.showHistory()
+        compare(window.historyWindow, history)
+        compare(history.title, "History: 2")
+        var search = findChild(history.contentItem, "historySearch")
+        search.text = "agree"
+        compare(history.title, "History: 1")
+        compare(callHistory.rows[0].result, "Agreed on Monday")
+        desk.recordClose("+7 900 000-00-03", "Agreed again", 5)
+        compare(history.title, "History: 2")
+        history.close()
+        tryCompare(window, "historyWindow", null)
+        tryVerify(function () { return callHistory.rows.length === 0 })
     }
 }
