@@ -100,6 +100,14 @@ ApplicationWindow {
         return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
     }
 
+    // What a screen reader says for a row: its columns as one sentence.
+    function rowSpokenText(name, phone, waiting, status) {
+        return waiting === ""
+                ? qsTranslate("MainWindow", "%1, %2, %3").arg(isolated(name)).arg(phone).arg(status)
+                : qsTranslate("MainWindow", "%1, %2, waiting %3, %4").arg(isolated(name)).arg(phone)
+                  .arg(waiting).arg(status)
+    }
+
     // The first letter of a command is its mnemonic.
     function mnemonic(text) { return "&" + text }
 
@@ -117,6 +125,8 @@ ApplicationWindow {
         property var texts: ({})
         property font font
         property bool dialable: false
+        // A row is read as one item, so its columns are not read again one by one.
+        property bool readAsOne: false
         signal phoneClicked()
         anchors.leftMargin: Theme.paddingRow
         anchors.rightMargin: Theme.paddingRow
@@ -142,6 +152,8 @@ ApplicationWindow {
                 font: columns.font
                 color: dialable ? Theme.linkText : Theme.text
                 text: columns.texts[modelData.name] === undefined ? "" : columns.texts[modelData.name]
+                Accessible.name: text
+                Accessible.ignored: columns.readAsOne
 
                 HoverHandler {
                     onHoveredChanged: textTip.follow(hovered && parent.truncated ? parent : null)
@@ -205,6 +217,7 @@ ApplicationWindow {
                                 objectName: "value_" + row.label
                                 readOnly: true
                                 text: row.value
+                                Accessible.name: row.label
                                 implicitWidth: 320
                             }
                         }
@@ -417,6 +430,8 @@ ApplicationWindow {
             Layout.preferredHeight: bannerLines.implicitHeight
             visible: barCalls.length > 0 && conversationDialog === null
             color: Theme.bannerBackground
+            Accessible.role: Accessible.Pane
+            Accessible.name: qsTranslate("MainWindow", "Calls in conversation")
 
             Column {
                 id: bannerLines
@@ -439,6 +454,8 @@ ApplicationWindow {
                             textFormat: Text.PlainText
                             text: qsTranslate("MainWindow", "In conversation: %1, %2")
                                   .arg(isolated(modelData.name)).arg(modelData.phone)
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                         }
                         Button {
                             id: resumeButton
@@ -447,6 +464,8 @@ ApplicationWindow {
                             anchors.rightMargin: Theme.paddingRow
                             anchors.verticalCenter: parent.verticalCenter
                             text: qsTranslate("MainWindow", "Write the result")
+                            Accessible.description: qsTranslate("MainWindow", "In conversation: %1, %2")
+                                                    .arg(isolated(modelData.name)).arg(modelData.phone)
                             onClicked: GUI.closeConversation(modelData.callID)
                         }
                     }
@@ -458,6 +477,8 @@ ApplicationWindow {
             Layout.fillWidth: true
             Layout.preferredHeight: 28
             color: Theme.headerBackground
+            Accessible.role: Accessible.ColumnHeader
+            Accessible.name: qsTranslate("MainWindow", "Columns")
 
             CallColumns {
                 anchors.fill: parent
@@ -485,6 +506,8 @@ ApplicationWindow {
             model: pendingCalls
             boundsBehavior: Flickable.StopAtBounds
             highlightMoveDuration: 0
+            Accessible.role: Accessible.List
+            Accessible.name: qsTranslate("MainWindow", "Pending requests")
             // A page is the rows that fit, less one so that the operator keeps a row in sight.
             readonly property int pageRows: Math.max(1, Math.floor(height / 36) - 1)
 
@@ -522,6 +545,15 @@ ApplicationWindow {
                 readonly property string phone: model.phone
                 width: callList.width
                 height: 36
+                Accessible.role: Accessible.ListItem
+                Accessible.name: rowSpokenText(model.name, model.phone, waitingText(model.minutesWaited),
+                                               statusText(model.status))
+                Accessible.selectable: true
+                Accessible.selected: ListView.isCurrentItem
+                Accessible.onPressAction: {
+                    callList.currentIndex = index
+                    callList.take(index)
+                }
                 color: ListView.isCurrentItem ? Theme.rowCurrentBackground
                        : rowArea.containsMouse ? Theme.rowHoverBackground
                        : index % 2 ? Theme.rowAlternateBackground : Theme.rowBackground
@@ -545,6 +577,7 @@ ApplicationWindow {
                         status: statusText(model.status)
                     })
                     dialable: true
+                    readAsOne: true
                     onPhoneClicked: dial(model.phone)
                 }
             }
@@ -561,6 +594,8 @@ ApplicationWindow {
                 Text {
                     id: dialNote
                     objectName: "dialNote"
+                    Accessible.role: Accessible.AlertMessage
+                    Accessible.name: text
                     anchors.fill: parent
                     anchors.margins: Theme.paddingCompact
                     wrapMode: Text.Wrap
@@ -580,6 +615,8 @@ ApplicationWindow {
                 color: Theme.placeholderText
                 font.pixelSize: Theme.fontSizeLarge
                 text: qsTranslate("MainWindow", "No pending requests")
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
         }
 
@@ -591,6 +628,8 @@ ApplicationWindow {
             Layout.fillWidth: true
             Layout.preferredHeight: 24
             color: alarming ? Theme.alarmBackground : Theme.windowBackground
+            Accessible.role: Accessible.StatusBar
+            Accessible.name: qsTranslate("MainWindow", "Status")
             readonly property bool hasSiteStatus: typeof siteStatus !== "undefined" && siteStatus !== null
             readonly property bool siteFailing: hasSiteStatus && siteStatus.failing && !siteStatus.busy
             readonly property bool alarming: siteFailing || (hasSiteStatus && siteStatus.notice !== "")
@@ -608,6 +647,8 @@ ApplicationWindow {
                 spacing: Theme.paddingRow
                 Text {
                     objectName: "siteStatusText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     Layout.fillWidth: statusLine.stateText !== ""
                     visible: statusLine.stateText !== ""
                     elide: Text.ElideRight
@@ -625,6 +666,8 @@ ApplicationWindow {
                     color: Theme.hintText
                     font.pixelSize: Theme.fontSizeSmall
                     text: qsTranslate("MainWindow", "Click a request to take it; click a number to dial it.")
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
             }
         }

@@ -121,6 +121,8 @@ Window {
                 id: nameCaller
                 objectName: "nameCaller"
                 textFormat: Text.PlainText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: nameLabel.text + text
                 text: "Jhon"
                 anchors.left: nameLabel.right
                 anchors.leftMargin: Theme.paddingMedium
@@ -144,6 +146,8 @@ Window {
                 id: phoneCaller
                 objectName: "phoneCaller"
                 textFormat: Text.PlainText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: phoneLabel.text + text
                 text: "12343535"
                 anchors.left: phoneLabel.right
                 anchors.leftMargin: Theme.paddingMedium
@@ -164,6 +168,7 @@ Window {
             TextArea {
                 id: resultText
                 objectName: "resultText"
+                Accessible.name: resultLabel.text
                 anchors.top: resultLabel.bottom
                 anchors.topMargin: Theme.paddingMedium
                 anchors.left: resultLabel.left
@@ -184,6 +189,8 @@ Window {
                 anchors.left: resultText.left
                 width: resultText.width
                 visible: conversationDialog.draftUnsaved
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
                 color: Theme.errorText
                 font.pixelSize: Theme.fontSizeSmall
                 wrapMode: Text.WordWrap
@@ -197,6 +204,8 @@ Window {
             anchors.leftMargin: Theme.paddingLarge
             anchors.verticalCenter: buttonRow.verticalCenter
             visible: conversationDialog.sending
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             color: Theme.statusText
             font.pixelSize: Theme.fontSizeSmall
             text: qsTr("Sending...")
@@ -205,6 +214,8 @@ Window {
         Text {
             id: notAcceptedNotice
             objectName: "notAcceptedNotice"
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
             anchors.left: parent.left
             anchors.leftMargin: Theme.paddingLarge
             anchors.right: buttonRow.left

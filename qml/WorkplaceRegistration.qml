@@ -86,6 +86,8 @@ Window {
         anchors.topMargin: Theme.paddingCompact
         width: 330
         visible: workplaceRegistration.sendsPasswordInClear(siteUrl.inputText)
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: text
         color: Theme.errorText
         font.pixelSize: Theme.fontSizeSmall
         wrapMode: Text.WordWrap

@@ -184,6 +184,26 @@
         <source>Cancel</source>
         <translation>Отмена</translation>
     </message>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1, %2, %3</translation>
+    </message>
+    <message>
+        <source>%1, %2, waiting %3, %4</source>
+        <translation>%1, %2, ждёт %3, %4</translation>
+    </message>
+    <message>
+        <source>Calls in conversation</source>
+        <translation>Звонки в разговоре</translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation>Столбцы</translation>
+    </message>
+    <message>
+        <source>Pending requests</source>
+        <translation>Ожидающие заявки</translation>
+    </message>
 </context>
 <context>
     <name>OperatorID</name>

@@ -36,6 +36,8 @@ TrayPresenter::TrayPresenter(const QString& serverUrl, std::function<bool()> win
     addAction(tr("Quit"), &TrayPresenter::quitChosen);
     connect(menu.get(), &QMenu::aboutToShow, this,
             [this] { showHide->setText(this->windowShown() ? tr("Hide") : tr("Show")); });
+    // A screen reader names the popup menu by the program it belongs to.
+    menu->setAccessibleName(QStringLiteral("Vorlan"));
     tray->setContextMenu(menu.get());
 }
 

@@ -124,7 +124,9 @@ TestCase {
             { tag: "a click on a number dials it, no take", click: "+7 900 000-00-01",
               expected: [["dial", ["+7 900 000-00-01"]]] },
             { tag: "Ctrl+C copies the current number", keys: "Down, Ctrl+C", expected: [],
-              copied: "+7 900 000-00-02" }
+              copied: "+7 900 000-00-02" },
+            { tag: "a screen reader's press on a row takes it", press: "callRow_2",
+              expected: [["startConversation", ["2"]]] }
         ]
     }
 
@@ -135,10 +137,32 @@ TestCase {
         tryCompare(named(window, "callList"), "activeFocus", true)
         if (data.click)
             mouseClick(textItem(window.contentItem, data.click))
+        else if (data.press)
+            named(window, data.press).Accessible.pressAction()
         else
             keySequence(data.keys)
         compare(received(), data.expected)
         compare(clipboard.read(), data.copied === undefined ? "nothing copied" : data.copied)
+    }
+
+    function test_rowReadAsOne_data() {
+        return [
+            { tag: "a known arrival says how long it waits", record: calls[1],
+              spoken: /^Clara, \+7 900 000-00-02, waiting .+, processing$/ },
+            { tag: "an unreadable date leaves the wait out",
+              record: { callID: "7", cr_date: "soon", name: "Dora", phone: "+7 900 7", status: "new" },
+              spoken: /^Dora, \+7 900 7, new$/ },
+            { tag: "a right-to-left name is set apart from the number",
+              record: { callID: "8", cr_date: "soon", name: "שרה כהן", phone: "+972 50 1", status: "new" },
+              spoken: /^\u2068שרה כהן\u2069, \+972 50 1, new$/ }
+        ]
+    }
+
+    function test_rowReadAsOne(data) {
+        var window = openWindow([data.record])
+        var row = named(window, "callRow_" + data.record.callID)
+        compare(row.Accessible.role, Accessible.ListItem)
+        verify(data.spoken.test(row.Accessible.name), row.Accessible.name)
     }
 
     function test_dialNote_data() {
@@ -303,6 +327,8 @@ TestCase {
         tryCompare(named(window, "callList"), "activeFocus", true)
         if (data.click)
             mouseClick(textItem(window.contentItem, data.click))
+        else if (data.press)
+            named(window, data.press).Accessible.pressAction()
         else
             keySequence(data.keys)
         var question = findChild(window, "takeQuestion")
