@@ -30,6 +30,9 @@ Window {
     property bool closeAfterSend: false
     // Why the site did not take the result, as the controller tells it; empty: no reason known.
     property string failureNotice: ""
+    // The site takes no result shorter than this.
+    readonly property int shortestResult: 4
+    readonly property bool resultTooShort: resultText.text.length < shortestResult
 
     function fillDialog(par) {
         nameCaller.text = par.name
@@ -37,6 +40,8 @@ Window {
         callID = par.callID !== undefined ? par.callID : ""
         if (keepsDrafts && resultText.text === "")
             resultText.text = drafts.text(callID)
+        // A restored draft is continued, not typed over from its start.
+        resultText.cursorPosition = resultText.length
     }
 
     function keepDraft() {
@@ -49,7 +54,7 @@ Window {
     // The send waits for the site while events go on: a second click or a held key must not
     // send it again.
     function sendResult() {
-        if (sending || resultText.text.length <= 3)
+        if (sending || resultTooShort)
             return
         keepDraft()
         notAcceptedNotice.visible = false
@@ -94,6 +99,12 @@ Window {
         sequence: "Ctrl+Enter"
         autoRepeat: false
         onActivated: conversationDialog.sendResult()
+    }
+    // The main window's quit works from here too, so the dialog never traps the operator.
+    Shortcut {
+        sequence: "Ctrl+Q"
+        autoRepeat: false
+        onActivated: GUI.exitProgramm()
     }
     Shortcut {
         sequence: "Esc"
@@ -212,6 +223,22 @@ Window {
         }
 
         Text {
+            objectName: "tooShortNotice"
+            anchors.left: parent.left
+            anchors.leftMargin: Theme.paddingLarge
+            anchors.right: buttonRow.left
+            anchors.rightMargin: Theme.paddingMedium
+            anchors.verticalCenter: buttonRow.verticalCenter
+            visible: conversationDialog.resultTooShort && !conversationDialog.sending
+            color: Theme.hintText
+            font.pixelSize: Theme.fontSizeSmall
+            wrapMode: Text.WordWrap
+            text: qsTr("Write at least %1 characters to send the result.").arg(conversationDialog.shortestResult)
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+
+        Text {
             id: notAcceptedNotice
             objectName: "notAcceptedNotice"
             Accessible.role: Accessible.AlertMessage
@@ -242,7 +269,7 @@ Window {
                 id: closeButton
                 objectName: "closeButton"
                 text: qsTr("Close conversation")
-                enabled: !conversationDialog.sending
+                enabled: !conversationDialog.sending && !conversationDialog.resultTooShort
                 onClicked: conversationDialog.sendResult()
             }
         }

@@ -54,6 +54,10 @@
         <source>The draft could not be saved; the text is kept only while this dialog is open.</source>
         <translation>Черновик не удалось сохранить; текст хранится, только пока это окно открыто.</translation>
     </message>
+    <message>
+        <source>Write at least %1 characters to send the result.</source>
+        <translation>Чтобы отправить результат, напишите не меньше %1 символов.</translation>
+    </message>
 </context>
 <context>
     <name>FileSelectField</name>

@@ -60,7 +60,14 @@ TestCase {
     function test_sendRule(data) {
         var dialog = createDialog()
         item(dialog, "resultText").text = data.text
-        mouseClick(item(dialog, "closeButton"))
+        // A result the site would not take says so and cannot be sent.
+        compare(item(dialog, "closeButton").enabled, data.sent)
+        compare(item(dialog, "tooShortNotice").visible, !data.sent)
+        dialog.requestActivate()
+        tryCompare(dialog, "active", true)
+        keySequence("Ctrl+Return")
+        if (!data.sent)
+            mouseClick(item(dialog, "closeButton"))
         compare(sentResults(), data.sent ? [data.text] : [])
         compare(dialog.visible, !data.sent)
         compare(item(dialog, "notAcceptedNotice").visible, false)
@@ -124,6 +131,14 @@ TestCase {
         keyClick(Qt.Key_Space)
         compare(sentResults(), ["ok\n."])
         tryCompare(dialog, "visible", false)
+    }
+
+    function test_quitFromDialog() {
+        var dialog = createDialog()
+        dialog.requestActivate()
+        tryCompare(dialog, "active", true)
+        keySequence("Ctrl+Q")
+        compare(GUI.calls.map(function (call) { return call.name }), ["exitProgramm"])
     }
 
     function test_notResizableAndModal() {
