@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 1.4
 import QtQuick.Layouts 1.0
 import QtQuick.Window 2.2
+import QtQuick.Controls 2.15 as Controls2
 import "qrc:/"
 
 // The default main window: the pending call-back requests of this workplace.
@@ -10,15 +11,17 @@ import "qrc:/"
 ApplicationWindow {
     id: mainWindow
     objectName: "mainWindow"
-    width: 640
+    width: 680
     height: 480
-    minimumWidth: 420
+    // Every column but the phone gives way; the phone's column is as wide as the widest number.
+    minimumWidth: 280 + phoneColumnWidth
     minimumHeight: 240
     visible: true
     title: pendingCalls.count === 0
            ? qsTranslate("MainWindow", "Vorlan")
            : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(pendingCalls.count)
 
+    property real phoneColumnWidth: 140
     property var strings: Qt.createComponent("qrc:/strings.qml").createObject(mainWindow)
     // Without a tray the window must stay reachable, so it is minimised instead of hidden.
     readonly property bool hasTray: typeof systemTrayAvailable === "undefined" || systemTrayAvailable
@@ -97,7 +100,21 @@ ApplicationWindow {
             return ""
         if (minutes < 60)
             return qsTranslate("MainWindow", "%1 min").arg(minutes)
-        return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
+        if (minutes < 24 * 60)
+            return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
+        return qsTranslate("MainWindow", "%1 d %2 h").arg(Math.floor(minutes / (24 * 60)))
+                .arg(Math.floor(minutes / 60) % 24)
+    }
+
+    // Arrival as short as it can be read: the time for today, the date and time before it;
+    // a date that cannot be read is shown as the site gave it.
+    function receivedText(siteDate) {
+        var parts = /^(\d{4})-(\d\d)-(\d\d)[ T](\d\d):(\d\d)/.exec(siteDate)
+        if (!parts)
+            return siteDate
+        var arrival = new Date(parts[1], parts[2] - 1, parts[3], parts[4], parts[5])
+        return arrival.toDateString() === new Date().toDateString()
+                ? Qt.formatTime(arrival, "HH:mm") : Qt.formatDateTime(arrival, "yyyy-MM-dd HH:mm")
     }
 
     // What a screen reader says for a row: its columns as one sentence.
@@ -127,6 +144,13 @@ ApplicationWindow {
         property bool dialable: false
         // A row is read as one item, so its columns are not read again one by one.
         property bool readAsOne: false
+        // A number is never cut: the phone column of every row widens to the widest number.
+        property real phoneWidth: 140
+        signal phoneTooNarrow(real needed)
+        function widenPhone(needed) {
+            if (needed > phoneWidth)
+                phoneTooNarrow(needed)
+        }
         signal phoneClicked()
         anchors.leftMargin: Theme.paddingRow
         anchors.rightMargin: Theme.paddingRow
@@ -134,9 +158,10 @@ ApplicationWindow {
         Repeater {
             // Minimum and widest width of each column; the date takes what is left.
             model: [
-                { name: "name", minimumWidth: 90, preferredWidth: 150, maximumWidth: 150 },
-                { name: "phone", minimumWidth: 120, preferredWidth: 140, maximumWidth: 140 },
-                { name: "received", minimumWidth: 40, preferredWidth: 40,
+                { name: "name", minimumWidth: 90, preferredWidth: 120, maximumWidth: 150 },
+                { name: "phone", minimumWidth: columns.phoneWidth, preferredWidth: columns.phoneWidth,
+                  maximumWidth: columns.phoneWidth },
+                { name: "received", minimumWidth: 50, preferredWidth: 160,
                   maximumWidth: Number.POSITIVE_INFINITY },
                 { name: "waiting", minimumWidth: 60, preferredWidth: 80, maximumWidth: 80 },
                 { name: "status", minimumWidth: 60, preferredWidth: 90, maximumWidth: 90 }
@@ -154,6 +179,8 @@ ApplicationWindow {
                 text: columns.texts[modelData.name] === undefined ? "" : columns.texts[modelData.name]
                 Accessible.name: text
                 Accessible.ignored: columns.readAsOne
+                readonly property real neededWidth: modelData.name === "phone" ? Math.ceil(implicitWidth) : 0
+                onNeededWidthChanged: Qt.callLater(columns.widenPhone, neededWidth)
 
                 HoverHandler {
                     onHoveredChanged: textTip.follow(hovered && parent.truncated ? parent : null)
@@ -483,6 +510,8 @@ ApplicationWindow {
             CallColumns {
                 anchors.fill: parent
                 font.bold: true
+                phoneWidth: phoneColumnWidth
+                onPhoneTooNarrow: phoneColumnWidth = needed
                 texts: ({
                     name: qsTranslate("MainWindow", "Name"),
                     phone: qsTranslate("MainWindow", "Phone"),
@@ -508,6 +537,12 @@ ApplicationWindow {
             highlightMoveDuration: 0
             Accessible.role: Accessible.List
             Accessible.name: qsTranslate("MainWindow", "Pending requests")
+            // Shown whenever the rows do not all fit, not only while the list moves.
+            Controls2.ScrollBar.vertical: Controls2.ScrollBar {
+                objectName: "callScrollBar"
+                policy: callList.contentHeight > callList.height ? Controls2.ScrollBar.AlwaysOn
+                                                                 : Controls2.ScrollBar.AlwaysOff
+            }
             // A page is the rows that fit, less one so that the operator keeps a row in sight.
             readonly property int pageRows: Math.max(1, Math.floor(height / 36) - 1)
 
@@ -569,10 +604,12 @@ ApplicationWindow {
                 }
                 CallColumns {
                     anchors.fill: parent
+                    phoneWidth: phoneColumnWidth
+                    onPhoneTooNarrow: phoneColumnWidth = needed
                     texts: ({
                         name: model.name,
                         phone: model.phone,
-                        received: model.cr_date,
+                        received: receivedText(model.cr_date),
                         waiting: waitingText(model.minutesWaited),
                         status: statusText(model.status)
                     })

@@ -208,6 +208,10 @@
         <source>Pending requests</source>
         <translation>Ожидающие заявки</translation>
     </message>
+    <message>
+        <source>%1 d %2 h</source>
+        <translation>%1 д %2 ч</translation>
+    </message>
 </context>
 <context>
     <name>OperatorID</name>

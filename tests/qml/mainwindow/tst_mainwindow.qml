@@ -165,6 +165,55 @@ TestCase {
         verify(data.spoken.test(row.Accessible.name), row.Accessible.name)
     }
 
+    function siteDate(minutesAgo) {
+        return Qt.formatDateTime(new Date(Date.now() - minutesAgo * 60000), "yyyy-MM-dd HH:mm:ss")
+    }
+
+    // At the default width a row shows its arrival, wait and number in full; at the minimum
+    // width the number still is.
+    function test_columnsFit_data() {
+        var twoWeeks = (14 * 24 + 3) * 60 + 10
+        return [
+            { tag: "today: the time only", minutesAgo: 0, phone: "+7 900 000-00-01",
+              received: Qt.formatTime(new Date(), "HH:mm"), waiting: "0 min" },
+            { tag: "two weeks ago: date and time, days", minutesAgo: twoWeeks,
+              phone: "+7 900 000-00-01",
+              received: Qt.formatDateTime(new Date(Date.now() - twoWeeks * 60000), "yyyy-MM-dd HH:mm"),
+              waiting: "14 d 3 h" },
+            { tag: "a long number is not cut", minutesAgo: 5, phone: "+7 (900) 555-01-00 ext. 12345" }
+        ]
+    }
+
+    function test_columnsFit(data) {
+        var window = openWindow([{ callID: "1", cr_date: siteDate(data.minutesAgo), name: "Boris",
+                                   phone: data.phone, status: "new" }])
+        var row = named(window, "callRow_1")
+        var texts = data.received ? [data.phone, data.received, data.waiting] : [data.phone]
+        for (var i = 0; i < texts.length; ++i) {
+            var shown = textItem(row, texts[i])
+            verify(shown, texts[i])
+            tryCompare(shown, "truncated", false, 1000, texts[i])
+        }
+        window.width = window.minimumWidth
+        tryCompare(textItem(row, data.phone), "truncated", false, 1000, "at the minimum width")
+    }
+
+    function test_scrollBarWhenRowsOverflow_data() {
+        return [{ tag: "three rows fit", rows: 3, shown: false },
+                { tag: "forty rows do not", rows: 40, shown: true }]
+    }
+
+    function test_scrollBarWhenRowsOverflow(data) {
+        var records = []
+        for (var i = 1; i <= data.rows; ++i)
+            records.push({ callID: String(i), cr_date: siteDate(i), name: "Caller " + i,
+                           phone: "+7 900 " + i, status: "new" })
+        var bar = named(openWindow(records), "callScrollBar")
+        tryCompare(bar, "visible", data.shown)
+        if (data.shown)
+            verify(bar.size < 1)
+    }
+
     function test_dialNote_data() {
         return [
             { tag: "a program for calls", answer: true, note: "" },
