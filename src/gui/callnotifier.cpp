@@ -1,5 +1,6 @@
 #include "gui/callnotifier.h"
 
+#include "core/callmodel.h"
 #include "core/calltable.h"
 
 #include <QDBusConnection>
@@ -9,6 +10,8 @@
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
+
+#include <algorithm>
 
 namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
@@ -70,8 +73,10 @@ void CallNotifier::announce(const QList<QJsonObject>& calls) {
            tr("Show the requests"), QString());
 }
 
-// One name per line: each line is laid out in its own direction, whatever its script.
-QString CallNotifier::summaryBody(const QList<QJsonObject>& calls) {
+// One name per line, the callers who wait longest first: each line is laid out in its own
+// direction, whatever its script.
+QString CallNotifier::summaryBody(QList<QJsonObject> calls) {
+    std::stable_sort(calls.begin(), calls.end(), &CallModel::recordArrivesBefore);
     QStringList names;
     for (int i = 0; i < calls.size() && i < namedInSummary; ++i) {
         names << calls.at(i).value(CallRecords::nameKey).toString();

@@ -22,8 +22,9 @@ public:
     void setEnabled(bool on) { enabled = on; }
     void setSound(bool on) { sound = on; }
     void announce(const QList<QJsonObject>& calls);
-    // The body of the one notification for several calls: the first few names, then "…".
-    static QString summaryBody(const QList<QJsonObject>& calls);
+    // The body of the one notification for several calls: the names of the callers waiting
+    // longest, then "…".
+    static QString summaryBody(QList<QJsonObject> calls);
 
 signals:
     // The operator chose the notification of one call (empty id: of several).

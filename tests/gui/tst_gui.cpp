@@ -830,6 +830,20 @@ void TestGui::desk_summaryNamesFiveCallers() {
     QCOMPARE(CallNotifier::summaryBody(calls), QString::fromUtf8("Ann\nBob\nأحمد\nDan\nEve\n…"));
     QCOMPARE(CallNotifier::summaryBody(calls.mid(0, 5)),
              QString::fromUtf8("Ann\nBob\nأحمد\nDan\nEve"));
+
+    // Listed by id, named by arrival: "1", "10", "100" come first by id but arrived last.
+    calls.clear();
+    const std::pair<const char*, const char*> idAndDate[] = {{"1", "2026-12-09 10:00:00"},
+                                                             {"10", "2026-12-09 09:00:00"},
+                                                             {"100", "soon"},
+                                                             {"7", "2026-12-08 23:59:00"},
+                                                             {"70", "2026-12-09 08:30:00"}};
+    for (const auto& [id, date] : idAndDate) {
+        calls << QJsonObject{{"callID", QString::fromLatin1(id)},
+                             {"cr_date", QString::fromLatin1(date)},
+                             {"name", QStringLiteral("c%1").arg(QLatin1String(id))}};
+    }
+    QCOMPARE(CallNotifier::summaryBody(calls), QStringLiteral("c7\nc70\nc10\nc1\nc100"));
 }
 
 QTEST_MAIN(TestGui)
