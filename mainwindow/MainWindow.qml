@@ -663,7 +663,8 @@ ApplicationWindow {
             id: statusLine
             objectName: "statusLine"
             Layout.fillWidth: true
-            Layout.preferredHeight: 24
+            // What went wrong takes a second line rather than being cut.
+            Layout.preferredHeight: Math.max(24, siteStatusText.implicitHeight + Theme.paddingCompact)
             color: alarming ? Theme.alarmBackground : Theme.windowBackground
             Accessible.role: Accessible.StatusBar
             Accessible.name: qsTranslate("MainWindow", "Status")
@@ -683,11 +684,14 @@ ApplicationWindow {
                 anchors.rightMargin: Theme.paddingRow
                 spacing: Theme.paddingRow
                 Text {
+                    id: siteStatusText
                     objectName: "siteStatusText"
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
                     Layout.fillWidth: statusLine.stateText !== ""
                     visible: statusLine.stateText !== ""
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 2
                     elide: Text.ElideRight
                     textFormat: Text.PlainText
                     color: statusLine.alarming ? Theme.alarmText : Theme.statusText

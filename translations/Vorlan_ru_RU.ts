@@ -310,10 +310,6 @@
         <translation>HTTP-статус %1</translation>
     </message>
     <message>
-        <source>no connection (%1)</source>
-        <translation>нет соединения (%1)</translation>
-    </message>
-    <message>
         <source>The site answers wrongly since %1: %2</source>
         <translation>Сайт отвечает неправильно с %1: %2</translation>
     </message>
@@ -324,6 +320,10 @@
     <message>
         <source>no content type</source>
         <translation>без типа содержимого</translation>
+    </message>
+    <message>
+        <source>no connection: %1</source>
+        <translation>нет соединения: %1</translation>
     </message>
 </context>
 <context>

@@ -145,7 +145,7 @@ QString SiteStatus::reasonOf(const SiteApi::Reply& reply) {
         return tr("HTTP status %1").arg(reply.httpStatus);
     }
     if (isNoConnection(reply.error)) {
-        return tr("no connection (%1)").arg(reply.errorString);
+        return tr("no connection: %1").arg(reply.errorString);
     }
     return reply.errorString;
 }

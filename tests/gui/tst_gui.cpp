@@ -741,7 +741,7 @@ void TestGui::desk_failureReasons_data() {
     QTest::addColumn<bool>("siteGone");
     QTest::addColumn<QString>("failure");
     QTest::newRow("no connection")
-        << QByteArray() << 200 << true << "no connection (Connection refused)";
+        << QByteArray() << 200 << true << "no connection: Connection refused";
     QTest::newRow("HTTP status") << QByteArray("x") << 502 << false << "HTTP status 502";
     QTest::newRow("site's refusal")
         << QByteArray(R"({"result":"2","descr":"This operator workplace is not registered"})")

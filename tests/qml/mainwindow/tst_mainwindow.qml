@@ -239,7 +239,7 @@ TestCase {
 
     // Each row starts from a site the program has not heard from yet.
     function test_statusLine_data() {
-        var refused = "no connection \\(Connection refused\\)"
+        var refused = "no connection: Connection refused"
         var notice = "Could not reach the site to take the request \\(" + refused + "\\)\\. Try again\\.  "
         return [
             { tag: "nothing heard yet", steps: [], text: null, alarm: false },
@@ -265,6 +265,7 @@ TestCase {
         compare(state.visible, data.text !== null)
         if (data.text !== null) {
             verify(data.text.test(state.text), state.text)
+            compare(state.truncated, false)
             compare(state.text, siteStatus.notice === "" ? siteStatus.summary
                                                          : siteStatus.notice + "  " + siteStatus.summary)
         }
