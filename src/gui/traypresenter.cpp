@@ -16,7 +16,7 @@ TrayPresenter::TrayPresenter(const QString& serverUrl, std::function<bool()> win
     , tray(std::make_unique<QSystemTrayIcon>())
     , windowShown(std::move(windowShown))
     , menu(std::make_unique<QMenu>()) {
-    tray->setIcon(QIcon(QStringLiteral(":/icon.png")));
+    tray->setIcon(QIcon(iconPicture));
     tray->setToolTip(QStringLiteral("Vorlan - ") + serverUrl);
     tray->setVisible(true);
     callNotifier = std::make_unique<CallNotifier>(tray.get());
@@ -70,11 +70,14 @@ void TrayPresenter::storeAnnouncements() {
 }
 
 void TrayPresenter::present(const QString& serverUrl, int pendingCalls, const SiteStatus& status) {
-    // Setting an icon makes the tray host redraw it; only a change of state does.
-    if (pendingIcon != (pendingCalls > 0)) {
-        pendingIcon = pendingCalls > 0;
-        tray->setIcon(QIcon(pendingIcon ? QStringLiteral(":/icon-yellow.png")
-                                        : QStringLiteral(":/icon.png")));
+    // Setting an icon makes the tray host redraw it; only a change of picture does. A failing
+    // site outweighs pending calls: the list may no longer be true.
+    const QString picture = status.isFailing() ? QStringLiteral(":/icon-offline.png")
+                            : pendingCalls > 0 ? QStringLiteral(":/icon-yellow.png")
+                                               : QStringLiteral(":/icon.png");
+    if (iconPicture != picture) {
+        iconPicture = picture;
+        tray->setIcon(QIcon(picture));
     }
     const QString text = toolTip(serverUrl, pendingCalls, status);
     if (tray->toolTip() != text) {

@@ -49,7 +49,7 @@ private:
     QAction* showHide = nullptr;
     QAction* notifyAction = nullptr;
     QAction* soundAction = nullptr;
-    bool pendingIcon = false;
+    QString iconPicture = QStringLiteral(":/icon.png");
     // Last: it shows its balloons on the icon.
     std::unique_ptr<CallNotifier> callNotifier;
 };

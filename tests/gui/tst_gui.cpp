@@ -714,6 +714,7 @@ void TestGui::desk_trayAndStatusFollowSite() {
     QVERIFY(since.isValid());
     QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Site unreachable since ")));
     QVERIFY(inside().siteStatus().summary().endsWith(QLatin1String(": HTTP status 503")));
+    QVERIFY(iconIs(QStringLiteral(":/icon-offline.png")));
     QCOMPARE(inside().trayIcon()->toolTip(),
              address + QStringLiteral("\nPending requests: 2\n") + inside().siteStatus().state());
     // A later failure keeps the moment the trouble began.
