@@ -1,5 +1,7 @@
 #include "gui/mainwindowdriver.h"
 
+#include "gui/windowplace.h"
+
 #include <QJsonObject>
 
 #include <utility>
@@ -25,6 +27,7 @@ void MainWindowDriver::attach(QObject* document) {
     root = document;
     window = qobject_cast<QWindow*>(document);
     if (window) {
+        new WindowPlace(window, this);
         connect(window, &QWindow::activeChanged, this, [this] {
             if (window->isActive()) {
                 attentionAsked = false;

@@ -1,0 +1,78 @@
+#include "gui/windowplace.h"
+
+#include "storage/conffile.h"
+#include "storage/xhelper.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QJsonObject>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+const QString placeKey = QStringLiteral("mainWindowPlace");
+
+QRect readPlace(const QJsonObject& member) {
+    return QRect(member.value(QStringLiteral("x")).toInt(),
+                 member.value(QStringLiteral("y")).toInt(),
+                 member.value(QStringLiteral("width")).toInt(),
+                 member.value(QStringLiteral("height")).toInt());
+}
+
+QJsonObject placeMember(const QRect& place) {
+    return {{QStringLiteral("x"), place.x()},
+            {QStringLiteral("y"), place.y()},
+            {QStringLiteral("width"), place.width()},
+            {QStringLiteral("height"), place.height()}};
+}
+} // namespace
+
+WindowPlace::WindowPlace(QWindow* window, QObject* parent)
+    : QObject(parent)
+    , window(window) {
+    XHelper helper;
+    bool readable = false;
+    const QRect kept = readPlace(ConfFile::read(helper, &readable).value(placeKey).toObject());
+    if (onSomeScreen(kept)) {
+        place = kept;
+        window->setGeometry(place);
+    }
+    window->installEventFilter(this);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (this->window && this->window->isVisible()) {
+            remember();
+        }
+    });
+}
+
+// The show event comes before the window is mapped, the hide event after it is unmapped.
+bool WindowPlace::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window && event->type() == QEvent::Hide) {
+        remember();
+    } else if (watched == window && event->type() == QEvent::Show && place.isValid()) {
+        window->setGeometry(place);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowPlace::remember() {
+    if (window->windowState() != Qt::WindowNoState) {
+        return;
+    }
+    place = window->geometry();
+    XHelper helper;
+    ConfFile::update(helper, {{placeKey, placeMember(place)}}, false);
+}
+
+// A place kept on a screen that is gone would open the window where nobody can reach it.
+bool WindowPlace::onSomeScreen(const QRect& place) {
+    if (place.width() <= 0 || place.height() <= 0) {
+        return false;
+    }
+    const auto screens = QGuiApplication::screens();
+    return std::any_of(screens.cbegin(), screens.cend(), [&place](const QScreen* screen) {
+        return screen->availableGeometry().intersects(place);
+    });
+}
