@@ -19,6 +19,10 @@
         <source>Show the requests</source>
         <translation>Показать заявки</translation>
     </message>
+    <message>
+        <source>Show the window</source>
+        <translation>Показать окно</translation>
+    </message>
 </context>
 <context>
     <name>ConversationDialog</name>
@@ -355,6 +359,14 @@
     <message>
         <source>Pending requests: %1</source>
         <translation>Ожидающих заявок: %1</translation>
+    </message>
+    <message>
+        <source>Vorlan keeps running</source>
+        <translation>Vorlan продолжает работать</translation>
+    </message>
+    <message>
+        <source>New requests still reach you here. To end Vorlan, choose Quit in this icon&apos;s menu.</source>
+        <translation>Новые заявки по-прежнему приходят сюда. Чтобы завершить Vorlan, выберите «Выход» в меню этого значка.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "gui/windowplace.h"
 
+#include <QEvent>
 #include <QJsonObject>
 
 #include <utility>
@@ -28,12 +29,20 @@ void MainWindowDriver::attach(QObject* document) {
     window = qobject_cast<QWindow*>(document);
     if (window) {
         new WindowPlace(window, this);
+        window->installEventFilter(this);
         connect(window, &QWindow::activeChanged, this, [this] {
             if (window->isActive()) {
                 attentionAsked = false;
             }
         });
     }
+}
+
+bool MainWindowDriver::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window && event->type() == QEvent::Close) {
+        emit closedByOperator();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MainWindowDriver::call(const char* function) const {

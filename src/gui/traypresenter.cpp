@@ -59,10 +59,25 @@ void TrayPresenter::setAnnouncements(bool notify, bool sound) {
     callNotifier->setSound(sound);
 }
 
-void TrayPresenter::storeAnnouncements() {
-    const DeskPreferences chosen{notifyAction->isChecked(), soundAction->isChecked()};
-    setAnnouncements(chosen.notify, chosen.sound);
+void TrayPresenter::tellKeptInTrayOnce() {
     XHelper helper;
+    DeskPreferences preferences = DeskPreferences::load(helper);
+    if (preferences.toldKeptInTray) {
+        return;
+    }
+    callNotifier->tell(tr("Vorlan keeps running"),
+                       tr("New requests still reach you here. To end Vorlan, choose Quit in this "
+                          "icon's menu."));
+    preferences.toldKeptInTray = true;
+    preferences.store(helper);
+}
+
+void TrayPresenter::storeAnnouncements() {
+    XHelper helper;
+    DeskPreferences chosen = DeskPreferences::load(helper);
+    chosen.notify = notifyAction->isChecked();
+    chosen.sound = soundAction->isChecked();
+    setAnnouncements(chosen.notify, chosen.sound);
     if (!chosen.store(helper)) {
         qStdOut() << "The announcement settings could not be saved to " << helper.confPath()
                   << Qt::endl;

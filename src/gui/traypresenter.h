@@ -30,6 +30,8 @@ public:
     CallNotifier& notifier() const { return *callNotifier; }
 
     void present(const QString& serverUrl, int pendingCalls, const SiteStatus& status);
+    // The first time ever the operator closes the window, says that the program stays here.
+    void tellKeptInTrayOnce();
 
     static QString toolTip(const QString& serverUrl, int pendingCalls, const SiteStatus& status);
 
