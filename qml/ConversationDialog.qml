@@ -8,11 +8,11 @@ Window {
     objectName: "conversationDialog"
     visible: true
     width: 400
-    // The dialog grows by the line that says a draft could not be saved.
-    height: 300 + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0)
+    // The dialog grows by the line that says a draft could not be saved and by the lines a long
+    // name wraps onto; it can be widened for a long name or result.
+    height: 300 + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0) + nameRow.extraHeight
     minimumWidth: 400
     minimumHeight: height
-    maximumWidth: 400
     maximumHeight: height
     title: qsTr("Conversation")
     flags: Qt.Dialog
@@ -117,11 +117,12 @@ Window {
 
         Item {
             id: nameRow
+            readonly property real extraHeight: nameCaller.height - nameCaller.height / Math.max(1, nameCaller.lineCount)
             anchors.left: parent.left
             anchors.leftMargin: Theme.paddingLarge
             anchors.top: parent.top
             anchors.topMargin: Theme.paddingLarge
-            height: 10
+            height: 10 + extraHeight
 
             Text {
                 id: nameLabel
@@ -137,6 +138,9 @@ Window {
                 text: "Jhon"
                 anchors.left: nameLabel.right
                 anchors.leftMargin: Theme.paddingMedium
+                // A long name wraps at word ends rather than being cut.
+                width: conversationDialog.width - 2 * Theme.paddingLarge - nameLabel.width - Theme.paddingMedium
+                wrapMode: Text.Wrap
             }
         }
 
@@ -183,7 +187,7 @@ Window {
                 anchors.top: resultLabel.bottom
                 anchors.topMargin: Theme.paddingMedium
                 anchors.left: resultLabel.left
-                width: 360
+                width: conversationDialog.width - 2 * Theme.paddingLarge
                 height: 140
                 focus: true
                 readOnly: conversationDialog.sending
