@@ -62,8 +62,12 @@ void WindowPlace::remember() {
         return;
     }
     place = window->geometry();
+    // Only a workplace's own file keeps the place: hiding a window never creates one.
     XHelper helper;
-    ConfFile::update(helper, {{placeKey, placeMember(place)}}, false);
+    bool readable = false;
+    if (!ConfFile::read(helper, &readable).isEmpty()) {
+        ConfFile::update(helper, {{placeKey, placeMember(place)}}, false);
+    }
 }
 
 // A place kept on a screen that is gone would open the window where nobody can reach it.
