@@ -266,6 +266,42 @@
         <source>The site said: %1</source>
         <translation>Ответ сайта: %1</translation>
     </message>
+    <message>
+        <source>The site did not answer in time.</source>
+        <translation>Сайт не ответил вовремя.</translation>
+    </message>
+    <message>
+        <source>Check the site address, or try again later.</source>
+        <translation>Проверьте адрес сайта или повторите попытку позже.</translation>
+    </message>
+    <message>
+        <source>No Vorlan Server answers at this address.</source>
+        <translation>По этому адресу не отвечает Vorlan Server.</translation>
+    </message>
+    <message>
+        <source>Check the path in the site address: it is the address of the site&apos;s start page, without &quot;/vorlan/&quot;.</source>
+        <translation>Проверьте путь в адресе сайта: это адрес стартовой страницы сайта, без «/vorlan/».</translation>
+    </message>
+    <message>
+        <source>The site answered with HTTP status %1.</source>
+        <translation>Сайт ответил с HTTP-статусом %1.</translation>
+    </message>
+    <message>
+        <source>Try again later, or ask the site&apos;s administrator.</source>
+        <translation>Повторите попытку позже или обратитесь к администратору сайта.</translation>
+    </message>
+    <message>
+        <source>Nothing answered at this address. Check the site&apos;s name and, if the address has one, its port.</source>
+        <translation>По этому адресу ничто не ответило. Проверьте имя сайта и, если в адресе есть порт, порт.</translation>
+    </message>
+    <message>
+        <source>Check the site address.</source>
+        <translation>Проверьте адрес сайта.</translation>
+    </message>
+    <message>
+        <source>The site gave no reason. It may be under maintenance: try again later, or ask its administrator.</source>
+        <translation>Сайт не назвал причину. Возможно, на нём идут технические работы: повторите попытку позже или обратитесь к его администратору.</translation>
+    </message>
 </context>
 <context>
     <name>SiteStatus</name>

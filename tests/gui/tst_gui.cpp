@@ -65,6 +65,8 @@ private slots:
     void register_addressProblemsSendNothing_data();
     void register_addressProblemsSendNothing();
     void register_refusalShowsSiteReason();
+    void register_failureSaysWhatToCheck_data();
+    void register_failureSaysWhatToCheck();
 
     void desk_trayAndStatusFollowSite();
     void desk_failureReasons_data();
@@ -694,6 +696,40 @@ void TestGui::register_refusalShowsSiteReason() {
     QCOMPARE(boxes.boxes.first().informativeText,
              QStringLiteral("The site said: Wrong site password <b>x</b>"));
     QCOMPARE(boxes.boxes.first().informativeFormat, Qt::PlainText);
+}
+
+void TestGui::register_failureSaysWhatToCheck_data() {
+    QTest::addColumn<QString>("path"); // appended to the site's address; "closed port": none
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("hint"); // words the box's detail must hold
+    QTest::newRow("port typo") << "closed port" << QByteArray() << 0 << "its port";
+    QTest::newRow("path typo") << "/shop" << QByteArray("Not Found") << 404 << "path";
+    QTest::newRow("maintenance, no reason")
+        << "" << QByteArray(R"({"result":"1"})") << 200 << "gave no reason";
+    QTest::newRow("server error") << "" << QByteArray("oops") << 500 << "try again later";
+}
+
+void TestGui::register_failureSaysWhatToCheck() {
+    QFETCH(QString, path);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, status);
+    QFETCH(QString, hint);
+    MessageBoxWatcher boxes;
+    gui = std::make_unique<GUI>();
+    QString address = site->baseUrl() + path;
+    if (path == QLatin1String("closed port")) {
+        TestHttpServer closed;
+        address = closed.baseUrl();
+    } else {
+        site->route("/vorlan/reg.php", Response::json(reply, status));
+    }
+    gui->registerWorkplace(QStringLiteral("Desk"), address, QStringLiteral("pw"));
+    QCOMPARE(boxes.boxes.size(), 1);
+    const QString said =
+        boxes.boxes.first().text + QLatin1Char('\n') + boxes.boxes.first().informativeText;
+    QVERIFY2(said.contains(hint, Qt::CaseInsensitive), qPrintable(said));
+    QVERIFY2(!said.contains(QLatin1String("reg.php")), qPrintable(said));
 }
 
 void TestGui::desk_trayAndStatusFollowSite() {
