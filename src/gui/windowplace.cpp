@@ -35,8 +35,8 @@ WindowPlace::WindowPlace(QWindow* window, QObject* parent)
     XHelper helper;
     bool readable = false;
     const QRect kept = readPlace(ConfFile::read(helper, &readable).value(placeKey).toObject());
-    if (onSomeScreen(kept)) {
-        place = kept;
+    if (const std::optional<QRect> fitted = onScreen(kept)) {
+        place = *fitted;
         window->setGeometry(place);
     }
     window->installEventFilter(this);
@@ -70,13 +70,22 @@ void WindowPlace::remember() {
     }
 }
 
-// A place kept on a screen that is gone would open the window where nobody can reach it.
-bool WindowPlace::onSomeScreen(const QRect& place) {
+// A place kept on a screen that is gone, or kept at another scale, could open the window
+// where nobody can reach it: it is moved wholly onto the screen it overlaps, or dropped.
+std::optional<QRect> WindowPlace::onScreen(const QRect& place) {
     if (place.width() <= 0 || place.height() <= 0) {
-        return false;
+        return std::nullopt;
     }
     const auto screens = QGuiApplication::screens();
-    return std::any_of(screens.cbegin(), screens.cend(), [&place](const QScreen* screen) {
-        return screen->availableGeometry().intersects(place);
+    const auto overlapped = std::find_if(screens.cbegin(), screens.cend(), [&place](QScreen* s) {
+        return s->availableGeometry().intersects(place);
     });
+    if (overlapped == screens.cend()) {
+        return std::nullopt;
+    }
+    const QRect room = (*overlapped)->availableGeometry();
+    QRect fitted(place.topLeft(), place.size().boundedTo(room.size()));
+    fitted.moveLeft(qBound(room.left(), fitted.left(), room.right() - fitted.width() + 1));
+    fitted.moveTop(qBound(room.top(), fitted.top(), room.bottom() - fitted.height() + 1));
+    return fitted;
 }

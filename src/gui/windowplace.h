@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QRect>
 
+#include <optional>
+
 class QWindow;
 
 // Keeps the main window where the operator put it: a window manager places a window anew each
@@ -22,7 +24,7 @@ protected:
 
 private:
     void remember();
-    static bool onSomeScreen(const QRect& place);
+    static std::optional<QRect> onScreen(const QRect& place);
 
     QPointer<QWindow> window;
     QRect place;
