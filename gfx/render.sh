@@ -8,4 +8,5 @@ render() {
 render icon 250 250
 render icon-red 256 256
 render icon-yellow 256 256
+render icon-offline 256 256
 render small-logo 243 54

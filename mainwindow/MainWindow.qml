@@ -2,6 +2,7 @@ import QtQuick 2.15
 import QtQuick.Controls 1.4
 import QtQuick.Layouts 1.0
 import QtQuick.Window 2.2
+import QtQuick.Controls 2.15 as Controls2
 import "qrc:/"
 
 // The default main window: the pending call-back requests of this workplace.
@@ -10,15 +11,17 @@ import "qrc:/"
 ApplicationWindow {
     id: mainWindow
     objectName: "mainWindow"
-    width: 640
+    width: 680
     height: 480
-    minimumWidth: 420
+    // Every column but the phone gives way; the phone's column is as wide as the widest number.
+    minimumWidth: 280 + phoneColumnWidth
     minimumHeight: 240
     visible: true
     title: pendingCalls.count === 0
            ? qsTranslate("MainWindow", "Vorlan")
            : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(pendingCalls.count)
 
+    property real phoneColumnWidth: 140
     property var strings: Qt.createComponent("qrc:/strings.qml").createObject(mainWindow)
     // Without a tray the window must stay reachable, so it is minimised instead of hidden.
     readonly property bool hasTray: typeof systemTrayAvailable === "undefined" || systemTrayAvailable
@@ -99,7 +102,29 @@ ApplicationWindow {
             return ""
         if (minutes < 60)
             return qsTranslate("MainWindow", "%1 min").arg(minutes)
-        return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
+        if (minutes < 24 * 60)
+            return qsTranslate("MainWindow", "%1 h %2 min").arg(Math.floor(minutes / 60)).arg(minutes % 60)
+        return qsTranslate("MainWindow", "%1 d %2 h").arg(Math.floor(minutes / (24 * 60)))
+                .arg(Math.floor(minutes / 60) % 24)
+    }
+
+    // Arrival as short as it can be read: the time for today, the date and time before it;
+    // a date that cannot be read is shown as the site gave it.
+    function receivedText(siteDate) {
+        var parts = /^(\d{4})-(\d\d)-(\d\d)[ T](\d\d):(\d\d)/.exec(siteDate)
+        if (!parts)
+            return siteDate
+        var arrival = new Date(parts[1], parts[2] - 1, parts[3], parts[4], parts[5])
+        return arrival.toDateString() === new Date().toDateString()
+                ? Qt.formatTime(arrival, "HH:mm") : Qt.formatDateTime(arrival, "yyyy-MM-dd HH:mm")
+    }
+
+    // What a screen reader says for a row: its columns as one sentence.
+    function rowSpokenText(name, phone, waiting, status) {
+        return waiting === ""
+                ? qsTranslate("MainWindow", "%1, %2, %3").arg(isolated(name)).arg(phone).arg(status)
+                : qsTranslate("MainWindow", "%1, %2, waiting %3, %4").arg(isolated(name)).arg(phone)
+                  .arg(waiting).arg(status)
     }
 
     // A returning caller's name carries the count of the number's earlier closed calls.
@@ -124,6 +149,15 @@ ApplicationWindow {
         property var texts: ({})
         property font font
         property bool dialable: false
+        // A row is read as one item, so its columns are not read again one by one.
+        property bool readAsOne: false
+        // A number is never cut: the phone column of every row widens to the widest number.
+        property real phoneWidth: 140
+        signal phoneTooNarrow(real needed)
+        function widenPhone(needed) {
+            if (needed > phoneWidth)
+                phoneTooNarrow(needed)
+        }
         signal phoneClicked()
         anchors.leftMargin: Theme.paddingRow
         anchors.rightMargin: Theme.paddingRow
@@ -131,9 +165,10 @@ ApplicationWindow {
         Repeater {
             // Minimum and widest width of each column; the date takes what is left.
             model: [
-                { name: "name", minimumWidth: 90, preferredWidth: 150, maximumWidth: 150 },
-                { name: "phone", minimumWidth: 120, preferredWidth: 140, maximumWidth: 140 },
-                { name: "received", minimumWidth: 40, preferredWidth: 40,
+                { name: "name", minimumWidth: 90, preferredWidth: 120, maximumWidth: 150 },
+                { name: "phone", minimumWidth: columns.phoneWidth, preferredWidth: columns.phoneWidth,
+                  maximumWidth: columns.phoneWidth },
+                { name: "received", minimumWidth: 50, preferredWidth: 160,
                   maximumWidth: Number.POSITIVE_INFINITY },
                 { name: "waiting", minimumWidth: 60, preferredWidth: 80, maximumWidth: 80 },
                 { name: "status", minimumWidth: 60, preferredWidth: 90, maximumWidth: 90 }
@@ -149,6 +184,10 @@ ApplicationWindow {
                 font: columns.font
                 color: dialable ? Theme.linkText : Theme.text
                 text: columns.texts[modelData.name] === undefined ? "" : columns.texts[modelData.name]
+                Accessible.name: text
+                Accessible.ignored: columns.readAsOne
+                readonly property real neededWidth: modelData.name === "phone" ? Math.ceil(implicitWidth) : 0
+                onNeededWidthChanged: Qt.callLater(columns.widenPhone, neededWidth)
 
                 HoverHandler {
                     onHoveredChanged: textTip.follow(hovered && parent.truncated ? parent : null)
@@ -212,6 +251,7 @@ ApplicationWindow {
                                 objectName: "value_" + row.label
                                 readOnly: true
                                 text: row.value
+                                Accessible.name: row.label
                                 implicitWidth: 320
                             }
                         }
@@ -449,6 +489,8 @@ ApplicationWindow {
             Layout.preferredHeight: bannerLines.implicitHeight
             visible: barCalls.length > 0 && conversationDialog === null
             color: Theme.bannerBackground
+            Accessible.role: Accessible.Pane
+            Accessible.name: qsTranslate("MainWindow", "Calls in conversation")
 
             Column {
                 id: bannerLines
@@ -471,6 +513,8 @@ ApplicationWindow {
                             textFormat: Text.PlainText
                             text: qsTranslate("MainWindow", "In conversation: %1, %2")
                                   .arg(isolated(modelData.name)).arg(modelData.phone)
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                         }
                         Button {
                             id: resumeButton
@@ -479,6 +523,8 @@ ApplicationWindow {
                             anchors.rightMargin: Theme.paddingRow
                             anchors.verticalCenter: parent.verticalCenter
                             text: qsTranslate("MainWindow", "Write the result")
+                            Accessible.description: qsTranslate("MainWindow", "In conversation: %1, %2")
+                                                    .arg(isolated(modelData.name)).arg(modelData.phone)
                             onClicked: GUI.closeConversation(modelData.callID)
                         }
                     }
@@ -490,10 +536,14 @@ ApplicationWindow {
             Layout.fillWidth: true
             Layout.preferredHeight: 28
             color: Theme.headerBackground
+            Accessible.role: Accessible.ColumnHeader
+            Accessible.name: qsTranslate("MainWindow", "Columns")
 
             CallColumns {
                 anchors.fill: parent
                 font.bold: true
+                phoneWidth: phoneColumnWidth
+                onPhoneTooNarrow: phoneColumnWidth = needed
                 texts: ({
                     name: qsTranslate("MainWindow", "Name"),
                     phone: qsTranslate("MainWindow", "Phone"),
@@ -517,6 +567,14 @@ ApplicationWindow {
             model: pendingCalls
             boundsBehavior: Flickable.StopAtBounds
             highlightMoveDuration: 0
+            Accessible.role: Accessible.List
+            Accessible.name: qsTranslate("MainWindow", "Pending requests")
+            // Shown whenever the rows do not all fit, not only while the list moves.
+            Controls2.ScrollBar.vertical: Controls2.ScrollBar {
+                objectName: "callScrollBar"
+                policy: callList.contentHeight > callList.height ? Controls2.ScrollBar.AlwaysOn
+                                                                 : Controls2.ScrollBar.AlwaysOff
+            }
             // A page is the rows that fit, less one so that the operator keeps a row in sight.
             readonly property int pageRows: Math.max(1, Math.floor(height / 36) - 1)
 
@@ -557,6 +615,15 @@ ApplicationWindow {
                     ? (callHistory.revision, callHistory.earlierCount(model.phone)) : 0
                 width: callList.width
                 height: 36
+                Accessible.role: Accessible.ListItem
+                Accessible.name: rowSpokenText(model.name, model.phone, waitingText(model.minutesWaited),
+                                               statusText(model.status))
+                Accessible.selectable: true
+                Accessible.selected: ListView.isCurrentItem
+                Accessible.onPressAction: {
+                    callList.currentIndex = index
+                    callList.take(index)
+                }
                 color: ListView.isCurrentItem ? Theme.rowCurrentBackground
                        : rowArea.containsMouse ? Theme.rowHoverBackground
                        : index % 2 ? Theme.rowAlternateBackground : Theme.rowBackground
@@ -572,14 +639,17 @@ ApplicationWindow {
                 }
                 CallColumns {
                     anchors.fill: parent
+                    phoneWidth: phoneColumnWidth
+                    onPhoneTooNarrow: phoneColumnWidth = needed
                     texts: ({
                         name: withEarlierMark(model.name, earlierCalls),
                         phone: model.phone,
-                        received: model.cr_date,
+                        received: receivedText(model.cr_date),
                         waiting: waitingText(model.minutesWaited),
                         status: statusText(model.status)
                     })
                     dialable: true
+                    readAsOne: true
                     onPhoneClicked: dial(model.phone)
                 }
             }
@@ -596,6 +666,8 @@ ApplicationWindow {
                 Text {
                     id: dialNote
                     objectName: "dialNote"
+                    Accessible.role: Accessible.AlertMessage
+                    Accessible.name: text
                     anchors.fill: parent
                     anchors.margins: Theme.paddingCompact
                     wrapMode: Text.Wrap
@@ -615,6 +687,8 @@ ApplicationWindow {
                 color: Theme.placeholderText
                 font.pixelSize: Theme.fontSizeLarge
                 text: qsTranslate("MainWindow", "No pending requests")
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
         }
 
@@ -624,8 +698,11 @@ ApplicationWindow {
             id: statusLine
             objectName: "statusLine"
             Layout.fillWidth: true
-            Layout.preferredHeight: 24
+            // What went wrong takes a second line rather than being cut.
+            Layout.preferredHeight: Math.max(24, siteStatusText.implicitHeight + Theme.paddingCompact)
             color: alarming ? Theme.alarmBackground : Theme.windowBackground
+            Accessible.role: Accessible.StatusBar
+            Accessible.name: qsTranslate("MainWindow", "Status")
             readonly property bool hasSiteStatus: typeof siteStatus !== "undefined" && siteStatus !== null
             readonly property bool siteFailing: hasSiteStatus && siteStatus.failing && !siteStatus.busy
             readonly property bool alarming: siteFailing || (hasSiteStatus && siteStatus.notice !== "")
@@ -642,9 +719,14 @@ ApplicationWindow {
                 anchors.rightMargin: Theme.paddingRow
                 spacing: Theme.paddingRow
                 Text {
+                    id: siteStatusText
                     objectName: "siteStatusText"
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     Layout.fillWidth: statusLine.stateText !== ""
                     visible: statusLine.stateText !== ""
+                    wrapMode: Text.Wrap
+                    maximumLineCount: 2
                     elide: Text.ElideRight
                     textFormat: Text.PlainText
                     color: statusLine.alarming ? Theme.alarmText : Theme.statusText
@@ -668,6 +750,8 @@ ApplicationWindow {
                     color: Theme.hintText
                     font.pixelSize: Theme.fontSizeSmall
                     text: qsTranslate("MainWindow", "Click a request to take it; click a number to dial it.")
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
             }
         }

@@ -11,12 +11,13 @@ Window {
     height: 300
     minimumWidth: 400
     minimumHeight: 300
-    maximumWidth: 400
     maximumHeight: 300
-    // The dialog grows by the line that says a draft could not be saved, and by the caller's
-    // earlier results.
+    // The dialog grows by the line that says a draft could not be saved, by the lines a long
+    // name wraps onto and by the caller's earlier results; it can be widened for a long name
+    // or result.
     readonly property int fittingHeight: 300
             + (draftNotice.visible ? draftNotice.height + Theme.paddingSmall : 0)
+            + nameRow.extraHeight
             + (earlierBlock.visible ? earlierBlock.height + Theme.paddingXLarge : 0)
     // The window manager holds a shown window to its limits: the limit that lets the new
     // height in moves first.
@@ -50,6 +51,9 @@ Window {
     // What earlier calls of the same number ended with, newest first, from a controller that
     // keeps a history.
     property var earlierResults: []
+    // The site takes no result shorter than this.
+    readonly property int shortestResult: 4
+    readonly property bool resultTooShort: resultText.text.length < shortestResult
 
     function fillDialog(par) {
         nameCaller.text = par.name
@@ -59,6 +63,8 @@ Window {
             resultText.text = drafts.text(callID)
         var keepsHistory = typeof callHistory !== "undefined" && callHistory !== null
         earlierResults = keepsHistory && par.phone ? callHistory.earlierResults(par.phone) : []
+        // A restored draft is continued, not typed over from its start.
+        resultText.cursorPosition = resultText.length
     }
 
     function keepDraft() {
@@ -71,7 +77,7 @@ Window {
     // The send waits for the site while events go on: a second click or a held key must not
     // send it again.
     function sendResult() {
-        if (sending || resultText.text.length <= 3)
+        if (sending || resultTooShort)
             return
         keepDraft()
         notAcceptedNotice.visible = false
@@ -117,6 +123,12 @@ Window {
         autoRepeat: false
         onActivated: conversationDialog.sendResult()
     }
+    // The main window's quit works from here too, so the dialog never traps the operator.
+    Shortcut {
+        sequence: "Ctrl+Q"
+        autoRepeat: false
+        onActivated: GUI.exitProgramm()
+    }
     Shortcut {
         sequence: "Esc"
         autoRepeat: false
@@ -128,11 +140,12 @@ Window {
 
         Item {
             id: nameRow
+            readonly property real extraHeight: nameCaller.height - nameCaller.height / Math.max(1, nameCaller.lineCount)
             anchors.left: parent.left
             anchors.leftMargin: Theme.paddingLarge
             anchors.top: parent.top
             anchors.topMargin: Theme.paddingLarge
-            height: 10
+            height: 10 + extraHeight
 
             Text {
                 id: nameLabel
@@ -143,9 +156,14 @@ Window {
                 id: nameCaller
                 objectName: "nameCaller"
                 textFormat: Text.PlainText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: nameLabel.text + text
                 text: "Jhon"
                 anchors.left: nameLabel.right
                 anchors.leftMargin: Theme.paddingMedium
+                // A long name wraps at word ends rather than being cut.
+                width: conversationDialog.width - 2 * Theme.paddingLarge - nameLabel.width - Theme.paddingMedium
+                wrapMode: Text.Wrap
             }
         }
 
@@ -166,6 +184,8 @@ Window {
                 id: phoneCaller
                 objectName: "phoneCaller"
                 textFormat: Text.PlainText
+                Accessible.role: Accessible.StaticText
+                Accessible.name: phoneLabel.text + text
                 text: "12343535"
                 anchors.left: phoneLabel.right
                 anchors.leftMargin: Theme.paddingMedium
@@ -216,10 +236,11 @@ Window {
             TextArea {
                 id: resultText
                 objectName: "resultText"
+                Accessible.name: resultLabel.text
                 anchors.top: resultLabel.bottom
                 anchors.topMargin: Theme.paddingMedium
                 anchors.left: resultLabel.left
-                width: 360
+                width: conversationDialog.width - 2 * Theme.paddingLarge
                 height: 140
                 focus: true
                 readOnly: conversationDialog.sending
@@ -236,6 +257,8 @@ Window {
                 anchors.left: resultText.left
                 width: resultText.width
                 visible: conversationDialog.draftUnsaved
+                Accessible.role: Accessible.AlertMessage
+                Accessible.name: text
                 color: Theme.errorText
                 font.pixelSize: Theme.fontSizeSmall
                 wrapMode: Text.WordWrap
@@ -249,14 +272,34 @@ Window {
             anchors.leftMargin: Theme.paddingLarge
             anchors.verticalCenter: buttonRow.verticalCenter
             visible: conversationDialog.sending
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             color: Theme.statusText
             font.pixelSize: Theme.fontSizeSmall
             text: qsTr("Sending...")
         }
 
         Text {
+            objectName: "tooShortNotice"
+            anchors.left: parent.left
+            anchors.leftMargin: Theme.paddingLarge
+            anchors.right: buttonRow.left
+            anchors.rightMargin: Theme.paddingMedium
+            anchors.verticalCenter: buttonRow.verticalCenter
+            visible: conversationDialog.resultTooShort && !conversationDialog.sending
+            color: Theme.hintText
+            font.pixelSize: Theme.fontSizeSmall
+            wrapMode: Text.WordWrap
+            text: qsTr("Write at least %1 characters to send the result.").arg(conversationDialog.shortestResult)
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
+        }
+
+        Text {
             id: notAcceptedNotice
             objectName: "notAcceptedNotice"
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: text
             anchors.left: parent.left
             anchors.leftMargin: Theme.paddingLarge
             anchors.right: buttonRow.left
@@ -283,7 +326,7 @@ Window {
                 id: closeButton
                 objectName: "closeButton"
                 text: qsTr("Close conversation")
-                enabled: !conversationDialog.sending
+                enabled: !conversationDialog.sending && !conversationDialog.resultTooShort
                 onClicked: conversationDialog.sendResult()
             }
         }

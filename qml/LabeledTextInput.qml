@@ -30,6 +30,9 @@ Item {
         anchors.top: labelText.bottom
         width: labeledTextInput.width
         echoMode: labeledTextInput.isPassword ? TextInput.Password : TextInput.Normal
+        Accessible.name: labeledTextInput.label
+        // The bridge withholds a password field's name; its description still says what it is.
+        Accessible.description: labeledTextInput.isPassword ? labeledTextInput.label : ""
         onTextChanged: labeledTextInput.wrongValue = false
     }
 }

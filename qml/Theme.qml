@@ -18,7 +18,7 @@ QtObject {
     readonly property color wrongValueText: "red"
     readonly property color errorText: "#b00000"
     readonly property color linkText: "#1a4fb5"
-    readonly property color placeholderText: "#777788"
+    readonly property color placeholderText: "#636374"
     readonly property color hintText: "#555566"
     readonly property color statusText: "#333344"
     readonly property color alarmText: "#a01010"

@@ -15,18 +15,14 @@ Window {
     maximumHeight: 500
     title: qsTr("Workplace registration")
 
-    // Only the first empty field is marked, so the operator fixes one thing at a time.
+    // Every empty field is marked at once, and the first of them takes the keyboard.
     function register() {
-        if (siteUrl.inputText === "") {
-            siteUrl.wrongValue = true
-            return
-        }
-        if (workplaseName.inputText === "") {
-            workplaseName.wrongValue = true
-            return
-        }
-        if (vorlanSrvPasswd.inputText === "") {
-            vorlanSrvPasswd.wrongValue = true
+        var empty = [siteUrl, workplaseName, vorlanSrvPasswd].filter(function (input) {
+            return input.inputText === ""
+        })
+        empty.forEach(function (input) { input.wrongValue = true })
+        if (empty.length > 0) {
+            empty[0].fieldId.forceActiveFocus()
             return
         }
         // The call is synchronous but serves events while it waits: a disabled button keeps a
@@ -47,6 +43,15 @@ Window {
     }
 
     Component.onCompleted: siteUrl.fieldId.forceActiveFocus()
+
+    Shortcut {
+        sequence: "Return"
+        onActivated: workplaceRegistration.register()
+    }
+    Shortcut {
+        sequence: "Enter"
+        onActivated: workplaceRegistration.register()
+    }
 
     Column {
         id: fields
@@ -86,6 +91,8 @@ Window {
         anchors.topMargin: Theme.paddingCompact
         width: 330
         visible: workplaceRegistration.sendsPasswordInClear(siteUrl.inputText)
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: text
         color: Theme.errorText
         font.pixelSize: Theme.fontSizeSmall
         wrapMode: Text.WordWrap

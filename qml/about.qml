@@ -32,6 +32,8 @@ Window {
                 width: 32
                 height: 32
                 mipmap: true
+                Accessible.role: Accessible.Graphic
+                Accessible.name: productName.text
                 smooth: false
             }
 

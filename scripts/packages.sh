@@ -9,6 +9,7 @@ VORLAN_PACKAGES=(
     qttranslations5-l10n fonts-dejavu-core
     xvfb xauth x11-utils openbox trayer xdotool xclip imagemagick librsvg2-bin libxcb1-dev
     dbus-daemon dbus-bin dunst
+    at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
     libglib2.0-bin xfce4-panel xfconf xfce4-notifyd weston qtwayland5
     php-cli php-sqlite3 php-pgsql php-mysql curl zlib1g-dev
     nginx-light libnginx-mod-nchan php-fpm redis-server

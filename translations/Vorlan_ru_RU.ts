@@ -19,6 +19,10 @@
         <source>Show the requests</source>
         <translation>Показать заявки</translation>
     </message>
+    <message>
+        <source>Show the window</source>
+        <translation>Показать окно</translation>
+    </message>
 </context>
 <context>
     <name>ConversationDialog</name>
@@ -57,6 +61,10 @@
     <message>
         <source>Earlier results</source>
         <translation>Прежние результаты</translation>
+    </message>
+    <message>
+        <source>Write at least %1 characters to send the result.</source>
+        <translation>Чтобы отправить результат, напишите не меньше %1 символов.</translation>
     </message>
 </context>
 <context>
@@ -294,6 +302,30 @@
         <source>Forget history</source>
         <translation>Забыть историю</translation>
     </message>
+    <message>
+        <source>%1 d %2 h</source>
+        <translation>%1 д %2 ч</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1, %2, %3</translation>
+    </message>
+    <message>
+        <source>%1, %2, waiting %3, %4</source>
+        <translation>%1, %2, ждёт %3, %4</translation>
+    </message>
+    <message>
+        <source>Calls in conversation</source>
+        <translation>Звонки в разговоре</translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation>Столбцы</translation>
+    </message>
+    <message>
+        <source>Pending requests</source>
+        <translation>Ожидающие заявки</translation>
+    </message>
 </context>
 <context>
     <name>OperatorID</name>
@@ -360,6 +392,42 @@
         <source>Erase the history of this workplace&apos;s closed calls from this computer? The site keeps its own record.</source>
         <translation>Стереть с этого компьютера историю закрытых звонков этого рабочего места? На сайте останется его собственная запись.</translation>
     </message>
+    <message>
+        <source>The site did not answer in time.</source>
+        <translation>Сайт не ответил вовремя.</translation>
+    </message>
+    <message>
+        <source>Check the site address, or try again later.</source>
+        <translation>Проверьте адрес сайта или повторите попытку позже.</translation>
+    </message>
+    <message>
+        <source>No Vorlan Server answers at this address.</source>
+        <translation>По этому адресу не отвечает Vorlan Server.</translation>
+    </message>
+    <message>
+        <source>Check the path in the site address: it is the address of the site&apos;s start page, without &quot;/vorlan/&quot;.</source>
+        <translation>Проверьте путь в адресе сайта: это адрес стартовой страницы сайта, без «/vorlan/».</translation>
+    </message>
+    <message>
+        <source>The site answered with HTTP status %1.</source>
+        <translation>Сайт ответил с HTTP-статусом %1.</translation>
+    </message>
+    <message>
+        <source>Try again later, or ask the site&apos;s administrator.</source>
+        <translation>Повторите попытку позже или обратитесь к администратору сайта.</translation>
+    </message>
+    <message>
+        <source>Nothing answered at this address. Check the site&apos;s name and, if the address has one, its port.</source>
+        <translation>По этому адресу ничто не ответило. Проверьте имя сайта и, если в адресе есть порт, порт.</translation>
+    </message>
+    <message>
+        <source>Check the site address.</source>
+        <translation>Проверьте адрес сайта.</translation>
+    </message>
+    <message>
+        <source>The site gave no reason. It may be under maintenance: try again later, or ask its administrator.</source>
+        <translation>Сайт не назвал причину. Возможно, на нём идут технические работы: повторите попытку позже или обратитесь к его администратору.</translation>
+    </message>
 </context>
 <context>
     <name>SiteStatus</name>
@@ -408,10 +476,6 @@
         <translation>HTTP-статус %1</translation>
     </message>
     <message>
-        <source>no connection (%1)</source>
-        <translation>нет соединения (%1)</translation>
-    </message>
-    <message>
         <source>The site answers wrongly since %1: %2</source>
         <translation>Сайт отвечает неправильно с %1: %2</translation>
     </message>
@@ -430,6 +494,10 @@
     <message>
         <source>Instant arrival is down since %1; changes arrive at each minute&apos;s poll</source>
         <translation>Мгновенная доставка не работает с %1; изменения приходят при ежеминутном опросе</translation>
+    </message>
+    <message>
+        <source>no connection: %1</source>
+        <translation>нет соединения: %1</translation>
     </message>
 </context>
 <context>
@@ -465,6 +533,14 @@
     <message>
         <source>Closed today: %1</source>
         <translation>Закрыто сегодня: %1</translation>
+    </message>
+    <message>
+        <source>Vorlan keeps running</source>
+        <translation>Vorlan продолжает работать</translation>
+    </message>
+    <message>
+        <source>New requests still reach you here. To end Vorlan, choose Quit in this icon&apos;s menu.</source>
+        <translation>Новые заявки по-прежнему приходят сюда. Чтобы завершить Vorlan, выберите «Выход» в меню этого значка.</translation>
     </message>
 </context>
 <context>

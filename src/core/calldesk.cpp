@@ -5,6 +5,7 @@
 #include "storage/xhelper.h"
 
 #include <QDateTime>
+#include <QNetworkReply>
 #include <QRandomGenerator>
 #include <QScopedValueRollback>
 #include <QUrl>
@@ -395,6 +396,33 @@ void CallDesk::recordClose(const QJsonObject& call, const QString& result) {
         Qt::QueuedConnection);
 }
 
+// In the operator's words: what to check in the address, never the request's own address.
+CallDesk::Registration CallDesk::unreachable(const SiteApi::Reply& reply) {
+    const auto failed = [](const QString& text, const QString& hint) {
+        return Registration{Registration::Outcome::Unreachable, text, hint};
+    };
+    if (reply.error == QNetworkReply::TimeoutError ||
+        reply.error == QNetworkReply::OperationCanceledError) {
+        return failed(QObject::tr("The site did not answer in time."),
+                      QObject::tr("Check the site address, or try again later."));
+    }
+    if (reply.httpStatus == 404 || reply.notApi) {
+        return failed(QObject::tr("No Vorlan Server answers at this address."),
+                      QObject::tr("Check the path in the site address: it is the address of "
+                                  "the site's start page, without \"/vorlan/\"."));
+    }
+    if (reply.httpStatus >= 400) {
+        return failed(QObject::tr("The site answered with HTTP status %1.").arg(reply.httpStatus),
+                      QObject::tr("Try again later, or ask the site's administrator."));
+    }
+    if (SiteApi::isNoConnection(reply.error)) {
+        return failed(reply.errorString, QObject::tr("Nothing answered at this address. Check "
+                                                     "the site's name and, if the address "
+                                                     "has one, its port."));
+    }
+    return failed(reply.errorString, QObject::tr("Check the site address."));
+}
+
 CallDesk::Registration CallDesk::registerWorkplace(const QString& name, const QString& address,
                                                    const QString& password) {
     const QString problem = siteAddressProblem(address);
@@ -407,13 +435,16 @@ CallDesk::Registration CallDesk::registerWorkplace(const QString& name, const QS
                                                 {QStringLiteral("opID"), newOperatorID},
                                                 {QStringLiteral("opName"), name}});
     if (!reply.ok) {
-        return {Registration::Outcome::Unreachable, reply.errorString, QString()};
+        return unreachable(reply);
     }
     if (SiteApi::resultText(reply.text) != QLatin1String("0")) {
         const QString reason = SiteApi::description(reply.text);
         return {Registration::Outcome::Refused,
                 QObject::tr("Error occured when registering operator workplace"),
-                reason.isEmpty() ? QString() : QObject::tr("The site said: %1").arg(reason)};
+                reason.isEmpty() ? QObject::tr("The site gave no reason. It may be under "
+                                               "maintenance: try again later, or ask its "
+                                               "administrator.")
+                                 : QObject::tr("The site said: %1").arg(reason)};
     }
     XHelper helper;
     if (!Workplace::store(helper, address, newOperatorID, name)) {

@@ -98,6 +98,7 @@ signals:
     void historyChanged();
 
 private:
+    static Registration unreachable(const SiteApi::Reply& reply);
     SiteApi::Reply askSite(const QString& script, const SiteApi::Fields& fields);
     // Asks for the list as poll number `sentAs` and takes it in; false when it did not come or
     // is out of date.

@@ -110,8 +110,17 @@ CallModel::Row CallModel::rowFor(const QString& id, const QJsonObject& record) {
 }
 
 bool CallModel::arrivesBefore(int left, int right) const {
-    const Row& a = rows.at(left);
-    const Row& b = rows.at(right);
+    return rowArrivesBefore(rows.at(left), rows.at(right));
+}
+
+bool CallModel::recordArrivesBefore(const QJsonObject& left, const QJsonObject& right) {
+    const auto rowOfRecord = [](const QJsonObject& record) {
+        return rowFor(record.value(CallRecords::idKey).toString(), record);
+    };
+    return rowArrivesBefore(rowOfRecord(left), rowOfRecord(right));
+}
+
+bool CallModel::rowArrivesBefore(const Row& a, const Row& b) {
     if (a.arrival != b.arrival) {
         return a.arrival < b.arrival;
     }

@@ -45,6 +45,8 @@ public:
     // The order a call is worked in: oldest arrival first, equal arrivals by numeric id, calls
     // whose date cannot be read last.
     bool arrivesBefore(int left, int right) const;
+    // The same order for two call records outside any model.
+    static bool recordArrivesBefore(const QJsonObject& left, const QJsonObject& right);
     // The source row of a call, or -1.
     int rowOf(const QString& id) const;
 
@@ -62,6 +64,7 @@ private:
     };
 
     static Row rowFor(const QString& id, const QJsonObject& record);
+    static bool rowArrivesBefore(const Row& a, const Row& b);
     void removeRows(int first, int last);
     void insertRows(int at, CallTable::const_iterator from, CallTable::const_iterator to);
     void update(int row, const QJsonObject& record);

@@ -15,23 +15,6 @@ QString moment(const QDateTime& when) {
                                                : locale.toString(when, QLocale::ShortFormat);
 }
 
-bool isNoConnection(int error) {
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::UnknownNetworkError:
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionClosedError:
-    case QNetworkReply::ProxyNotFoundError:
-    case QNetworkReply::ProxyTimeoutError:
-        return true;
-    default:
-        return false;
-    }
-}
 } // namespace
 
 SiteStatus::SiteStatus(QObject* parent)
@@ -194,8 +177,8 @@ QString SiteStatus::reasonOf(const SiteApi::Reply& reply) {
     if (reply.httpStatus >= 400) {
         return tr("HTTP status %1").arg(reply.httpStatus);
     }
-    if (isNoConnection(reply.error)) {
-        return tr("no connection (%1)").arg(reply.errorString);
+    if (SiteApi::isNoConnection(reply.error)) {
+        return tr("no connection: %1").arg(reply.errorString);
     }
     return reply.errorString;
 }

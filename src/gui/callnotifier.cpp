@@ -1,5 +1,6 @@
 #include "gui/callnotifier.h"
 
+#include "core/callmodel.h"
 #include "core/calltable.h"
 
 #include <QDBusConnection>
@@ -9,6 +10,8 @@
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
+
+#include <algorithm>
 
 namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
@@ -70,8 +73,14 @@ void CallNotifier::announce(const QList<QJsonObject>& calls) {
            tr("Show the requests"), QString());
 }
 
-// One name per line: each line is laid out in its own direction, whatever its script.
-QString CallNotifier::summaryBody(const QList<QJsonObject>& calls) {
+void CallNotifier::tell(const QString& summary, const QString& body) {
+    notify(summary, body, tr("Show the window"), QString(), false);
+}
+
+// One name per line, the callers who wait longest first: each line is laid out in its own
+// direction, whatever its script.
+QString CallNotifier::summaryBody(QList<QJsonObject> calls) {
+    std::stable_sort(calls.begin(), calls.end(), &CallModel::recordArrivesBefore);
     QStringList names;
     for (int i = 0; i < calls.size() && i < namedInSummary; ++i) {
         names << calls.at(i).value(CallRecords::nameKey).toString();
@@ -83,10 +92,12 @@ QString CallNotifier::summaryBody(const QList<QJsonObject>& calls) {
 }
 
 void CallNotifier::notify(const QString& summary, const QString& body, const QString& action,
-                          const QString& callID) {
+                          const QString& callID, bool orBalloon) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        showBalloon(summary, body, callID);
+        if (orBalloon) {
+            showBalloon(summary, body, callID);
+        }
         return;
     }
     QVariantMap hints{{QStringLiteral("category"), QStringLiteral("im.received")},
@@ -101,17 +112,19 @@ void CallNotifier::notify(const QString& summary, const QString& body, const QSt
             << bodyText(body) << QStringList{defaultAction, action} << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, summary, body, callID](QDBusPendingCallWatcher* w) {
-                notified(w, summary, body, callID);
+            [this, summary, body, callID, orBalloon](QDBusPendingCallWatcher* w) {
+                notified(w, summary, body, callID, orBalloon);
             });
 }
 
 void CallNotifier::notified(QDBusPendingCallWatcher* watcher, const QString& summary,
-                            const QString& body, const QString& callID) {
+                            const QString& body, const QString& callID, bool orBalloon) {
     const QDBusPendingReply<uint> reply = *watcher;
     watcher->deleteLater();
     if (reply.isError()) {
-        showBalloon(summary, body, callID);
+        if (orBalloon) {
+            showBalloon(summary, body, callID);
+        }
         return;
     }
     shown.insert(reply.value(), callID);

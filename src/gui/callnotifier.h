@@ -22,8 +22,13 @@ public:
     void setEnabled(bool on) { enabled = on; }
     void setSound(bool on) { sound = on; }
     void announce(const QList<QJsonObject>& calls);
-    // The body of the one notification for several calls: the first few names, then "…".
-    static QString summaryBody(const QList<QJsonObject>& calls);
+    // Tells the operator something about the program itself, whether calls are announced or not,
+    // through the notification service only: a balloon would cover the tray icon just as the
+    // operator reaches for it.
+    void tell(const QString& summary, const QString& body);
+    // The body of the one notification for several calls: the names of the callers waiting
+    // longest, then "…".
+    static QString summaryBody(QList<QJsonObject> calls);
 
 signals:
     // The operator chose the notification of one call (empty id: of several).
@@ -34,10 +39,12 @@ private slots:
     void notificationClosed(uint id, uint reason);
 
 private:
+    // Without a notification service, a balloon from the tray icon says it instead, unless
+    // `orBalloon` is false.
     void notify(const QString& summary, const QString& body, const QString& action,
-                const QString& callID);
+                const QString& callID, bool orBalloon = true);
     void notified(QDBusPendingCallWatcher* watcher, const QString& summary, const QString& body,
-                  const QString& callID);
+                  const QString& callID, bool orBalloon);
     void showBalloon(const QString& summary, const QString& body, const QString& callID);
     void askCapabilities();
     QString bodyText(const QString& text) const;

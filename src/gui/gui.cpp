@@ -114,6 +114,15 @@ void GUI::showTray() {
     connect(tray.get(), &TrayPresenter::getDataChosen, this, &GUI::getDataFromServer);
     connect(tray.get(), &TrayPresenter::quitChosen, this, &GUI::exitProgramm);
     connect(&tray->notifier(), &CallNotifier::callChosen, this, &GUI::callChosen);
+    // Queued: the document's own close handler hides the window after this filter has seen it.
+    connect(
+        mainWindow.get(), &MainWindowDriver::closedByOperator, tray.get(),
+        [this] {
+            if (!mainWindow->isShown()) {
+                tray->tellKeptInTrayOnce();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void GUI::trayIconActivated(QSystemTrayIcon::ActivationReason reason) {

@@ -1,5 +1,8 @@
 #include "gui/mainwindowdriver.h"
 
+#include "gui/windowplace.h"
+
+#include <QEvent>
 #include <QJsonObject>
 
 #include <utility>
@@ -25,12 +28,21 @@ void MainWindowDriver::attach(QObject* document) {
     root = document;
     window = qobject_cast<QWindow*>(document);
     if (window) {
+        new WindowPlace(window, this);
+        window->installEventFilter(this);
         connect(window, &QWindow::activeChanged, this, [this] {
             if (window->isActive()) {
                 attentionAsked = false;
             }
         });
     }
+}
+
+bool MainWindowDriver::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window && event->type() == QEvent::Close) {
+        emit closedByOperator();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MainWindowDriver::call(const char* function) const {

@@ -41,6 +41,13 @@ public:
     // Empties the document's caller list and refills it with the table, in key order.
     void redrawList(const CallTable& calls);
 
+signals:
+    // The operator closed the window (the document decides what a close does).
+    void closedByOperator();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void call(const char* function) const;
 

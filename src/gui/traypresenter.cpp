@@ -16,7 +16,7 @@ TrayPresenter::TrayPresenter(const QString& serverUrl, std::function<bool()> win
     , tray(std::make_unique<QSystemTrayIcon>())
     , windowShown(std::move(windowShown))
     , menu(std::make_unique<QMenu>()) {
-    tray->setIcon(QIcon(QStringLiteral(":/icon.png")));
+    tray->setIcon(QIcon(iconPicture));
     tray->setToolTip(QStringLiteral("Vorlan - ") + serverUrl);
     tray->setVisible(true);
     callNotifier = std::make_unique<CallNotifier>(tray.get());
@@ -36,6 +36,8 @@ TrayPresenter::TrayPresenter(const QString& serverUrl, std::function<bool()> win
     addAction(tr("Quit"), &TrayPresenter::quitChosen);
     connect(menu.get(), &QMenu::aboutToShow, this,
             [this] { showHide->setText(this->windowShown() ? tr("Hide") : tr("Show")); });
+    // A screen reader names the popup menu by the program it belongs to.
+    menu->setAccessibleName(QStringLiteral("Vorlan"));
     tray->setContextMenu(menu.get());
 }
 
@@ -57,10 +59,25 @@ void TrayPresenter::setAnnouncements(bool notify, bool sound) {
     callNotifier->setSound(sound);
 }
 
-void TrayPresenter::storeAnnouncements() {
-    const DeskPreferences chosen{notifyAction->isChecked(), soundAction->isChecked()};
-    setAnnouncements(chosen.notify, chosen.sound);
+void TrayPresenter::tellKeptInTrayOnce() {
     XHelper helper;
+    DeskPreferences preferences = DeskPreferences::load(helper);
+    if (preferences.toldKeptInTray) {
+        return;
+    }
+    callNotifier->tell(tr("Vorlan keeps running"),
+                       tr("New requests still reach you here. To end Vorlan, choose Quit in this "
+                          "icon's menu."));
+    preferences.toldKeptInTray = true;
+    preferences.store(helper);
+}
+
+void TrayPresenter::storeAnnouncements() {
+    XHelper helper;
+    DeskPreferences chosen = DeskPreferences::load(helper);
+    chosen.notify = notifyAction->isChecked();
+    chosen.sound = soundAction->isChecked();
+    setAnnouncements(chosen.notify, chosen.sound);
     if (!chosen.store(helper)) {
         qStdOut() << "The announcement settings could not be saved to " << helper.confPath()
                   << Qt::endl;
@@ -69,11 +86,14 @@ void TrayPresenter::storeAnnouncements() {
 
 void TrayPresenter::present(const QString& serverUrl, int pendingCalls, const SiteStatus& status,
                             int closedToday) {
-    // Setting an icon makes the tray host redraw it; only a change of state does.
-    if (pendingIcon != (pendingCalls > 0)) {
-        pendingIcon = pendingCalls > 0;
-        tray->setIcon(QIcon(pendingIcon ? QStringLiteral(":/icon-yellow.png")
-                                        : QStringLiteral(":/icon.png")));
+    // Setting an icon makes the tray host redraw it; only a change of picture does. A failing
+    // site outweighs pending calls: the list may no longer be true.
+    const QString picture = status.isFailing() ? QStringLiteral(":/icon-offline.png")
+                            : pendingCalls > 0 ? QStringLiteral(":/icon-yellow.png")
+                                               : QStringLiteral(":/icon.png");
+    if (iconPicture != picture) {
+        iconPicture = picture;
+        tray->setIcon(QIcon(picture));
     }
     const QString text = toolTip(serverUrl, pendingCalls, status, closedToday);
     if (tray->toolTip() != text) {

@@ -32,6 +32,8 @@ public:
     // `closedToday`, when above 0, adds the day's closed calls.
     void present(const QString& serverUrl, int pendingCalls, const SiteStatus& status,
                  int closedToday = 0);
+    // The first time ever the operator closes the window, says that the program stays here.
+    void tellKeptInTrayOnce();
 
     static QString toolTip(const QString& serverUrl, int pendingCalls, const SiteStatus& status,
                            int closedToday = 0);
@@ -52,7 +54,7 @@ private:
     QAction* showHide = nullptr;
     QAction* notifyAction = nullptr;
     QAction* soundAction = nullptr;
-    bool pendingIcon = false;
+    QString iconPicture = QStringLiteral(":/icon.png");
     // Last: it shows its balloons on the icon.
     std::unique_ptr<CallNotifier> callNotifier;
 };

@@ -5,6 +5,7 @@
 #include "net/vlrequest.h"
 
 #include <QJsonObject>
+#include <QNetworkReply>
 #include <QTextStream>
 #include <QUrl>
 
@@ -100,6 +101,24 @@ int resultNumber(const QString& text) {
 
 QString description(const QString& text) {
     return SiteText::shown(parse(text).object().value(QLatin1String("descr")).toString());
+}
+
+bool isNoConnection(int error) {
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace SiteApi

@@ -52,4 +52,7 @@ int resultNumber(const QString& text);
 // "descr" of the reply object as text, as it may be shown.
 QString description(const QString& text);
 
+// Whether the error means that no connection to the site (or its proxy) could be made or kept.
+bool isNoConnection(int error);
+
 } // namespace SiteApi

@@ -5,6 +5,7 @@
 namespace {
 const QString notifyKey = QStringLiteral("notifyNewCalls");
 const QString soundKey = QStringLiteral("notificationSound");
+const QString toldKey = QStringLiteral("toldKeptInTray");
 } // namespace
 
 DeskPreferences DeskPreferences::load(XHelper& helper) {
@@ -13,9 +14,11 @@ DeskPreferences DeskPreferences::load(XHelper& helper) {
     DeskPreferences preferences;
     preferences.notify = conf.value(notifyKey).toBool(true);
     preferences.sound = conf.value(soundKey).toBool(true);
+    preferences.toldKeptInTray = conf.value(toldKey).toBool(false);
     return preferences;
 }
 
 bool DeskPreferences::store(XHelper& helper) const {
-    return ConfFile::update(helper, {{notifyKey, notify}, {soundKey, sound}}, false);
+    return ConfFile::update(
+        helper, {{notifyKey, notify}, {soundKey, sound}, {toldKey, toldKeptInTray}}, false);
 }

@@ -6,6 +6,8 @@
 #   until_true <s> <command...> waits up to <s> seconds for the command to succeed
 #   app_gone                   whether APP_PID has ended (a program that is no child too)
 #   bus_start                  a private session bus; exports DBUS_SESSION_BUS_ADDRESS
+#   a11y_start                 the AT-SPI bus and registry on that bus, with accessibility on, and
+#                              Qt's bridge switched on for the programs started after it
 #   sni_host_start [p=N;x;y]   xfconfd and an xfce4-panel holding only its status tray
 #   sni_items                  the registered status-notifier items, one "service/path" a line
 #   sni_wait <n> [s]           waits until exactly <n> items are registered
@@ -85,6 +87,14 @@ EOF
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$DESKTOP_DIR/bus.address")
     # GTK's accessibility bridge would wait for a bus that this session does not run.
     export NO_AT_BRIDGE=1
+}
+
+a11y_start() {
+    /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >"$SHOT_DIR/a11y.log" 2>&1 &
+    DESKTOP_PIDS+=($!)
+    until_true 10 bus_name_owned org.a11y.Bus || fail "the AT-SPI bus did not start"
+    unset NO_AT_BRIDGE
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
 
 sni_host_start() {

@@ -1,6 +1,7 @@
 # A real X session for end-to-end runs of the program; meant to be sourced.
 #
-#   session_start [--no-tray]   Xvfb on a free display, openbox, and (unless --no-tray) trayer
+#   session_start [--no-tray]   Xvfb on a free display (SESSION_SCREEN, default 1024x768x24),
+#                               openbox, and (unless --no-tray) trayer
 #   session_stop                ends what session_start began and every program this run
 #                               started (by PID: other runs' and the developer's clients live)
 #   app_start <home> [args]     starts the program with HOME=<home>; sets APP_PID, APP_OUT
@@ -49,7 +50,7 @@ session_start() {
     # started side by side never reach for the same one.
     local display_file
     display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${SESSION_SCREEN:-1024x768x24}" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
     SESSION_PIDS+=($!)
     # Whatever fails from here on, what this session started ends with the run.
     trap session_stop EXIT

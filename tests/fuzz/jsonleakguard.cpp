@@ -10,10 +10,10 @@
 
 #define VORLAN_FROM_JSON "_ZN13QJsonDocument8fromJsonERK10QByteArrayP15QJsonParseError"
 
-QJsonDocument qtFromJson(const QByteArray& json, QJsonParseError* error)
-    __asm__("__real_" VORLAN_FROM_JSON);
-QJsonDocument fromJsonWithoutQtLeaks(const QByteArray& json, QJsonParseError* error)
-    __asm__("__wrap_" VORLAN_FROM_JSON);
+QJsonDocument qtFromJson(const QByteArray& json,
+                         QJsonParseError* error) __asm__("__real_" VORLAN_FROM_JSON);
+QJsonDocument fromJsonWithoutQtLeaks(const QByteArray& json,
+                                     QJsonParseError* error) __asm__("__wrap_" VORLAN_FROM_JSON);
 
 QJsonDocument fromJsonWithoutQtLeaks(const QByteArray& json, QJsonParseError* error) {
     __lsan::ScopedDisabler qtParserOnly;

@@ -65,6 +65,8 @@ private slots:
     void register_addressProblemsSendNothing_data();
     void register_addressProblemsSendNothing();
     void register_refusalShowsSiteReason();
+    void register_failureSaysWhatToCheck_data();
+    void register_failureSaysWhatToCheck();
 
     void desk_trayAndStatusFollowSite();
     void desk_eventsArriveAndStatusSaysHow();
@@ -697,6 +699,40 @@ void TestGui::register_refusalShowsSiteReason() {
     QCOMPARE(boxes.boxes.first().informativeFormat, Qt::PlainText);
 }
 
+void TestGui::register_failureSaysWhatToCheck_data() {
+    QTest::addColumn<QString>("path"); // appended to the site's address; "closed port": none
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("hint"); // words the box's detail must hold
+    QTest::newRow("port typo") << "closed port" << QByteArray() << 0 << "its port";
+    QTest::newRow("path typo") << "/shop" << QByteArray("Not Found") << 404 << "path";
+    QTest::newRow("maintenance, no reason")
+        << "" << QByteArray(R"({"result":"1"})") << 200 << "gave no reason";
+    QTest::newRow("server error") << "" << QByteArray("oops") << 500 << "try again later";
+}
+
+void TestGui::register_failureSaysWhatToCheck() {
+    QFETCH(QString, path);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, status);
+    QFETCH(QString, hint);
+    MessageBoxWatcher boxes;
+    gui = std::make_unique<GUI>();
+    QString address = site->baseUrl() + path;
+    if (path == QLatin1String("closed port")) {
+        TestHttpServer closed;
+        address = closed.baseUrl();
+    } else {
+        site->route("/vorlan/reg.php", Response::json(reply, status));
+    }
+    gui->registerWorkplace(QStringLiteral("Desk"), address, QStringLiteral("pw"));
+    QCOMPARE(boxes.boxes.size(), 1);
+    const QString said =
+        boxes.boxes.first().text + QLatin1Char('\n') + boxes.boxes.first().informativeText;
+    QVERIFY2(said.contains(hint, Qt::CaseInsensitive), qPrintable(said));
+    QVERIFY2(!said.contains(QLatin1String("reg.php")), qPrintable(said));
+}
+
 void TestGui::desk_trayAndStatusFollowSite() {
     startWithCalls(R"([{"id":"1"},{"id":"2"}])");
     const QString address = QStringLiteral("Vorlan - ") + site->baseUrl();
@@ -715,6 +751,7 @@ void TestGui::desk_trayAndStatusFollowSite() {
     QVERIFY(since.isValid());
     QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Site unreachable since ")));
     QVERIFY(inside().siteStatus().summary().endsWith(QLatin1String(": HTTP status 503")));
+    QVERIFY(iconIs(QStringLiteral(":/icon-offline.png")));
     QCOMPARE(inside().trayIcon()->toolTip(),
              address + QStringLiteral("\nPending requests: 2\n") + inside().siteStatus().state());
     // A later failure keeps the moment the trouble began.
@@ -785,7 +822,7 @@ void TestGui::desk_failureReasons_data() {
     QTest::addColumn<bool>("siteGone");
     QTest::addColumn<QString>("failure");
     QTest::newRow("no connection")
-        << QByteArray() << 200 << true << "no connection (Connection refused)";
+        << QByteArray() << 200 << true << "no connection: Connection refused";
     QTest::newRow("HTTP status") << QByteArray("x") << 502 << false << "HTTP status 502";
     QTest::newRow("site's refusal")
         << QByteArray(R"({"result":"2","descr":"This operator workplace is not registered"})")
@@ -874,6 +911,20 @@ void TestGui::desk_summaryNamesFiveCallers() {
     QCOMPARE(CallNotifier::summaryBody(calls), QString::fromUtf8("Ann\nBob\nأحمد\nDan\nEve\n…"));
     QCOMPARE(CallNotifier::summaryBody(calls.mid(0, 5)),
              QString::fromUtf8("Ann\nBob\nأحمد\nDan\nEve"));
+
+    // Listed by id, named by arrival: "1", "10", "100" come first by id but arrived last.
+    calls.clear();
+    const std::pair<const char*, const char*> idAndDate[] = {{"1", "2026-12-09 10:00:00"},
+                                                             {"10", "2026-12-09 09:00:00"},
+                                                             {"100", "soon"},
+                                                             {"7", "2026-12-08 23:59:00"},
+                                                             {"70", "2026-12-09 08:30:00"}};
+    for (const auto& [id, date] : idAndDate) {
+        calls << QJsonObject{{"callID", QString::fromLatin1(id)},
+                             {"cr_date", QString::fromLatin1(date)},
+                             {"name", QStringLiteral("c%1").arg(QLatin1String(id))}};
+    }
+    QCOMPARE(CallNotifier::summaryBody(calls), QStringLiteral("c7\nc70\nc10\nc1\nc100"));
 }
 
 QTEST_MAIN(TestGui)

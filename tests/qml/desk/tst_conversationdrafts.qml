@@ -55,6 +55,7 @@ TestCase {
         GUI.sendResultAnswer = false
         dialog = openDialog()
         compare(resultText(dialog).text, "ok\n.")
+        compare(resultText(dialog).cursorPosition, 4)
         keyClick(Qt.Key_Return, Qt.ControlModifier)
         compare(sent(), ["ok\n."])
         compare(dialog.visible, true)

@@ -60,7 +60,14 @@ TestCase {
     function test_sendRule(data) {
         var dialog = createDialog()
         item(dialog, "resultText").text = data.text
-        mouseClick(item(dialog, "closeButton"))
+        // A result the site would not take says so and cannot be sent.
+        compare(item(dialog, "closeButton").enabled, data.sent)
+        compare(item(dialog, "tooShortNotice").visible, !data.sent)
+        dialog.requestActivate()
+        tryCompare(dialog, "active", true)
+        keySequence("Ctrl+Return")
+        if (!data.sent)
+            mouseClick(item(dialog, "closeButton"))
         compare(sentResults(), data.sent ? [data.text] : [])
         compare(dialog.visible, !data.sent)
         compare(item(dialog, "notAcceptedNotice").visible, false)
@@ -126,11 +133,35 @@ TestCase {
         tryCompare(dialog, "visible", false)
     }
 
-    function test_notResizableAndModal() {
+    function test_quitFromDialog() {
+        var dialog = createDialog()
+        dialog.requestActivate()
+        tryCompare(dialog, "active", true)
+        keySequence("Ctrl+Q")
+        compare(GUI.calls.map(function (call) { return call.name }), ["exitProgramm"])
+    }
+
+    function test_sizeAndModal() {
         var dialog = createDialog()
         compare(Qt.size(dialog.width, dialog.height), Qt.size(400, 300))
         compare(Qt.size(dialog.minimumWidth, dialog.minimumHeight), Qt.size(400, 300))
-        compare(Qt.size(dialog.maximumWidth, dialog.maximumHeight), Qt.size(400, 300))
+        compare(dialog.maximumHeight, 300)
         compare(dialog.modality, Qt.ApplicationModal)
+
+        // Widened, the result field takes the room; a long name wraps whole words and the
+        // dialog grows by its lines, keeping the phone below it.
+        dialog.width = 700
+        tryCompare(item(dialog, "resultText"), "width", 660)
+        var words = []
+        for (var i = 0; i < 40; ++i)
+            words.push("Name" + i)
+        dialog.fillDialog({ callID: "1", name: words.join(" "), phone: "+7 900", status: "new" })
+        var name = item(dialog, "nameCaller")
+        verify(name.lineCount > 1)
+        compare(name.truncated, false)
+        verify(name.width <= 700)
+        verify(dialog.height > 300)
+        verify(item(dialog, "phoneCaller").mapToItem(null, 0, 0).y
+               >= name.mapToItem(null, 0, name.height).y)
     }
 }

@@ -34,15 +34,16 @@ TestCase {
         mouseClick(item(form, "registerButton"))
     }
 
-    function test_onlyFirstEmptyFieldMarked() {
+    function test_emptyFieldsMarked() {
         var form = createForm()
         press(form)
-        compare(marks(form), [true, false, false])
+        compare(marks(form), [true, true, true])
 
         item(form, "siteUrl").setInputText("http://shop.test")
-        compare(marks(form), [false, false, false])
+        compare(marks(form), [false, true, true])
         press(form)
-        compare(marks(form), [false, true, false])
+        compare(marks(form), [false, true, true])
+        verify(item(form, "workplaseName").fieldId.activeFocus)
 
         item(form, "workplaseName").setInputText("Desk 4")
         press(form)
@@ -54,7 +55,7 @@ TestCase {
         var form = createForm()
         press(form)
         item(form, "vorlanSrvPasswd").setInputText("secret")
-        compare(marks(form), [true, false, false])
+        compare(marks(form), [true, true, false])
     }
 
     function test_registrationArguments_data() {
@@ -107,9 +108,17 @@ TestCase {
             keyClick(Qt.Key_Tab)
             verify(order[i].activeFocus, "Tab step " + (i + 1))
         }
-        // Space on the focused button presses it: all fields are empty, so the site gets marked.
+        // Space on the focused button presses it: all fields are empty, so all get marked.
         keyClick(Qt.Key_Space)
-        compare(marks(form), [true, false, false])
+        compare(marks(form), [true, true, true])
+        verify(site.activeFocus)
+        // Enter in a field sends the form, as in any form.
+        item(form, "siteUrl").setInputText("http://shop.test")
+        item(form, "workplaseName").setInputText("Desk 4")
+        item(form, "vorlanSrvPasswd").setInputText("s3cret")
+        keyClick(Qt.Key_Return)
+        compare(GUI.calls.length, 1)
+        compare(GUI.calls[0].name, "registerWorkplace")
     }
 
     function test_layout() {

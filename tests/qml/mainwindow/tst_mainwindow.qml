@@ -126,7 +126,9 @@ TestCase {
             { tag: "a click on a number dials it, no take", click: "+7 900 000-00-01",
               expected: [["dial", ["+7 900 000-00-01"]]] },
             { tag: "Ctrl+C copies the current number", keys: "Down, Ctrl+C", expected: [],
-              copied: "+7 900 000-00-02" }
+              copied: "+7 900 000-00-02" },
+            { tag: "a screen reader's press on a row takes it", press: "callRow_2",
+              expected: [["startConversation", ["2"]]] }
         ]
     }
 
@@ -137,10 +139,81 @@ TestCase {
         tryCompare(named(window, "callList"), "activeFocus", true)
         if (data.click)
             mouseClick(textItem(window.contentItem, data.click))
+        else if (data.press)
+            named(window, data.press).Accessible.pressAction()
         else
             keySequence(data.keys)
         compare(received(), data.expected)
         compare(clipboard.read(), data.copied === undefined ? "nothing copied" : data.copied)
+    }
+
+    function test_rowReadAsOne_data() {
+        return [
+            { tag: "a known arrival says how long it waits", record: calls[1],
+              spoken: /^Clara, \+7 900 000-00-02, waiting .+, processing$/ },
+            { tag: "an unreadable date leaves the wait out",
+              record: { callID: "7", cr_date: "soon", name: "Dora", phone: "+7 900 7", status: "new" },
+              spoken: /^Dora, \+7 900 7, new$/ },
+            { tag: "a right-to-left name is set apart from the number",
+              record: { callID: "8", cr_date: "soon", name: "שרה כהן", phone: "+972 50 1", status: "new" },
+              spoken: /^\u2068שרה כהן\u2069, \+972 50 1, new$/ }
+        ]
+    }
+
+    function test_rowReadAsOne(data) {
+        var window = openWindow([data.record])
+        var row = named(window, "callRow_" + data.record.callID)
+        compare(row.Accessible.role, Accessible.ListItem)
+        verify(data.spoken.test(row.Accessible.name), row.Accessible.name)
+    }
+
+    function siteDate(minutesAgo) {
+        return Qt.formatDateTime(new Date(Date.now() - minutesAgo * 60000), "yyyy-MM-dd HH:mm:ss")
+    }
+
+    // At the default width a row shows its arrival, wait and number in full; at the minimum
+    // width the number still is.
+    function test_columnsFit_data() {
+        var twoWeeks = (14 * 24 + 3) * 60 + 10
+        return [
+            { tag: "today: the time only", minutesAgo: 0, phone: "+7 900 000-00-01",
+              received: Qt.formatTime(new Date(), "HH:mm"), waiting: "0 min" },
+            { tag: "two weeks ago: date and time, days", minutesAgo: twoWeeks,
+              phone: "+7 900 000-00-01",
+              received: Qt.formatDateTime(new Date(Date.now() - twoWeeks * 60000), "yyyy-MM-dd HH:mm"),
+              waiting: "14 d 3 h" },
+            { tag: "a long number is not cut", minutesAgo: 5, phone: "+7 (900) 555-01-00 ext. 12345" }
+        ]
+    }
+
+    function test_columnsFit(data) {
+        var window = openWindow([{ callID: "1", cr_date: siteDate(data.minutesAgo), name: "Boris",
+                                   phone: data.phone, status: "new" }])
+        var row = named(window, "callRow_1")
+        var texts = data.received ? [data.phone, data.received, data.waiting] : [data.phone]
+        for (var i = 0; i < texts.length; ++i) {
+            var shown = textItem(row, texts[i])
+            verify(shown, texts[i])
+            tryCompare(shown, "truncated", false, 1000, texts[i])
+        }
+        window.width = window.minimumWidth
+        tryCompare(textItem(row, data.phone), "truncated", false, 1000, "at the minimum width")
+    }
+
+    function test_scrollBarWhenRowsOverflow_data() {
+        return [{ tag: "three rows fit", rows: 3, shown: false },
+                { tag: "forty rows do not", rows: 40, shown: true }]
+    }
+
+    function test_scrollBarWhenRowsOverflow(data) {
+        var records = []
+        for (var i = 1; i <= data.rows; ++i)
+            records.push({ callID: String(i), cr_date: siteDate(i), name: "Caller " + i,
+                           phone: "+7 900 " + i, status: "new" })
+        var bar = named(openWindow(records), "callScrollBar")
+        tryCompare(bar, "visible", data.shown)
+        if (data.shown)
+            verify(bar.size < 1)
     }
 
     function test_dialNote_data() {
@@ -168,7 +241,7 @@ TestCase {
 
     // Each row starts from a site the program has not heard from yet.
     function test_statusLine_data() {
-        var refused = "no connection \\(Connection refused\\)"
+        var refused = "no connection: Connection refused"
         var notice = "Could not reach the site to take the request \\(" + refused + "\\)\\. Try again\\.  "
         return [
             { tag: "nothing heard yet", steps: [], text: null, alarm: false },
@@ -194,6 +267,7 @@ TestCase {
         compare(state.visible, data.text !== null)
         if (data.text !== null) {
             verify(data.text.test(state.text), state.text)
+            compare(state.truncated, false)
             compare(state.text, siteStatus.notice === "" ? siteStatus.summary
                                                          : siteStatus.notice + "  " + siteStatus.summary)
         }
@@ -305,6 +379,8 @@ TestCase {
         tryCompare(named(window, "callList"), "activeFocus", true)
         if (data.click)
             mouseClick(textItem(window.contentItem, data.click))
+        else if (data.press)
+            named(window, data.press).Accessible.pressAction()
         else
             keySequence(data.keys)
         var question = findChild(window, "takeQuestion")
