@@ -1,5 +1,6 @@
 #include "core/calldesk.h"
 
+#include "core/callmodel.h"
 #include "net/qstdout.h"
 #include "storage/workplace.h"
 #include "storage/xhelper.h"
@@ -357,28 +358,12 @@ bool CallDesk::sendResult(const QString& result) {
     return confirmed;
 }
 
-namespace {
-
-// The site's date of a call ("yyyy-MM-dd HH:mm[:ss]", local time); invalid when unreadable.
-QDateTime arrivalOf(const QJsonObject& call) {
-    const QString text = call.value(CallRecords::dateKey)
-                             .toString()
-                             .simplified()
-                             .replace(QLatin1Char('T'), QLatin1Char(' '));
-    const QDateTime withSeconds =
-        QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return withSeconds.isValid() ? withSeconds
-                                 : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm"));
-}
-
-} // namespace
-
 void CallDesk::recordClose(const QJsonObject& call, const QString& result) {
     const QString id = call.value(CallRecords::idKey).toString();
     const CallHistory::Entry entry{id,
                                    call.value(CallRecords::nameKey).toString(),
                                    call.value(CallRecords::phoneKey).toString(),
-                                   arrivalOf(call),
+                                   CallModel::arrivalOf(call),
                                    takenAt.take(id),
                                    QDateTime::currentDateTime(),
                                    result};

@@ -85,11 +85,7 @@ QVariant CallModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return row.record.value(recordKeys[NameRole - CallIDRole]).toString();
     case ArrivalRole:
-        if (row.arrival == unreadable) {
-            return QDateTime();
-        }
-        return QDateTime(QDate::fromJulianDay(row.arrival / msPerDay),
-                         QTime::fromMSecsSinceStartOfDay(int(row.arrival % msPerDay)));
+        return dateTimeOf(row.arrival);
     case MinutesWaitedRole:
         return row.arrival == unreadable
                    ? -1
@@ -118,6 +114,19 @@ bool CallModel::recordArrivesBefore(const QJsonObject& left, const QJsonObject& 
         return rowFor(record.value(CallRecords::idKey).toString(), record);
     };
     return rowArrivesBefore(rowOfRecord(left), rowOfRecord(right));
+}
+
+QDateTime CallModel::arrivalOf(const QJsonObject& record) {
+    return dateTimeOf(
+        readWallClock(record.value(CallRecords::dateKey).toString()).value_or(unreadable));
+}
+
+QDateTime CallModel::dateTimeOf(qint64 arrival) {
+    if (arrival == unreadable) {
+        return QDateTime();
+    }
+    return QDateTime(QDate::fromJulianDay(arrival / msPerDay),
+                     QTime::fromMSecsSinceStartOfDay(int(arrival % msPerDay)));
 }
 
 bool CallModel::rowArrivesBefore(const Row& a, const Row& b) {

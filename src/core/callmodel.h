@@ -47,6 +47,8 @@ public:
     bool arrivesBefore(int left, int right) const;
     // The same order for two call records outside any model.
     static bool recordArrivesBefore(const QJsonObject& left, const QJsonObject& right);
+    // A call record's arrival as a local date-time; invalid when its date cannot be read.
+    static QDateTime arrivalOf(const QJsonObject& record);
     // The source row of a call, or -1.
     int rowOf(const QString& id) const;
 
@@ -64,6 +66,7 @@ private:
     };
 
     static Row rowFor(const QString& id, const QJsonObject& record);
+    static QDateTime dateTimeOf(qint64 arrival);
     static bool rowArrivesBefore(const Row& a, const Row& b);
     void removeRows(int first, int last);
     void insertRows(int at, CallTable::const_iterator from, CallTable::const_iterator to);

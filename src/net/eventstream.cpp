@@ -316,7 +316,7 @@ bool EventStream::takeLine(const QByteArray& line) {
     }
     if (field == "data") {
         eventData += value + '\n';
-    } else if (field == "id" && !value.contains('\0') && !hasControlBytes(value)) {
+    } else if (field == "id" && !hasControlBytes(value)) {
         lastEventId = value;
     } else if (field == "event") {
         eventType = value;
