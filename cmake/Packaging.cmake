@@ -55,12 +55,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The shared libraries are found from the program; the QML modules the documents import
-# at run time are not, so they are named here.
+# and the plugins that draw the SVG pictures are loaded at run time, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qml-module-qtquick2, qml-module-qtquick-window2, qml-module-qtquick-layouts, qml-module-qtquick-controls, qml-module-qtquick-controls2, qml-module-qtquick-templates2, qml-module-qtquick-dialogs, qml-module-qtquick-privatewidgets, qml-module-qt-labs-folderlistmodel, qml-module-qt-labs-settings")
+    "qml-module-qtquick2, qml-module-qtquick-window2, qml-module-qtquick-layouts, qml-module-qtquick-controls, qml-module-qtquick-controls2, qml-module-qtquick-templates2, qml-module-qtquick-dialogs, qml-module-qtquick-privatewidgets, qml-module-qt-labs-folderlistmodel, qml-module-qt-labs-settings, libqt5svg5")
 # The Wayland platform plugin, for sessions that offer no X server.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n, qtwayland5")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n, qtwayland5, fonts-noto-color-emoji")
 include(CPack)
 
 if(VORLAN_TESTS)

@@ -28,10 +28,11 @@ Window {
 
             Image {
                 id: logo
-                source: "qrc:/icon.png"
+                source: "qrc:/icon.svg"
+                // Drawn from the vector source at the size shown, at any scale.
+                sourceSize: Qt.size(32, 32)
                 width: 32
                 height: 32
-                mipmap: true
                 Accessible.role: Accessible.Graphic
                 Accessible.name: productName.text
                 smooth: false

@@ -2,11 +2,11 @@
 
 #include "core/sitestatus.h"
 #include "gui/callnotifier.h"
+#include "gui/pictures.h"
 #include "net/qstdout.h"
 #include "storage/deskpreferences.h"
 #include "storage/xhelper.h"
 
-#include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -16,7 +16,7 @@ TrayPresenter::TrayPresenter(const QString& serverUrl, std::function<bool()> win
     , tray(std::make_unique<QSystemTrayIcon>())
     , windowShown(std::move(windowShown))
     , menu(std::make_unique<QMenu>()) {
-    tray->setIcon(QIcon(iconPicture));
+    tray->setIcon(Pictures::icon(iconPicture));
     tray->setToolTip(QStringLiteral("Vorlan - ") + serverUrl);
     tray->setVisible(true);
     callNotifier = std::make_unique<CallNotifier>(tray.get());
@@ -88,12 +88,12 @@ void TrayPresenter::present(const QString& serverUrl, int pendingCalls, const Si
                             int closedToday) {
     // Setting an icon makes the tray host redraw it; only a change of picture does. A failing
     // site outweighs pending calls: the list may no longer be true.
-    const QString picture = status.isFailing() ? QStringLiteral(":/icon-offline.png")
-                            : pendingCalls > 0 ? QStringLiteral(":/icon-yellow.png")
-                                               : QStringLiteral(":/icon.png");
+    const QString picture = status.isFailing() ? QStringLiteral("icon-offline")
+                            : pendingCalls > 0 ? QStringLiteral("icon-yellow")
+                                               : QStringLiteral("icon");
     if (iconPicture != picture) {
         iconPicture = picture;
-        tray->setIcon(QIcon(picture));
+        tray->setIcon(Pictures::icon(picture));
     }
     const QString text = toolTip(serverUrl, pendingCalls, status, closedToday);
     if (tray->toolTip() != text) {

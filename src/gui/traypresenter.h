@@ -54,7 +54,7 @@ private:
     QAction* showHide = nullptr;
     QAction* notifyAction = nullptr;
     QAction* soundAction = nullptr;
-    QString iconPicture = QStringLiteral(":/icon.png");
+    QString iconPicture = QStringLiteral("icon");
     // Last: it shows its balloons on the icon.
     std::unique_ptr<CallNotifier> callNotifier;
 };

@@ -2,6 +2,7 @@
 #include "core/singleinstance.h"
 #include "core/translators.h"
 #include "gui/gui.h"
+#include "gui/pictures.h"
 #include "net/qstdout.h"
 #include "storage/owneronly.h"
 #include "storage/workplace.h"
@@ -9,7 +10,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QIcon>
 #include <QLocale>
 #include <QNetworkProxyFactory>
 #include <QPointer>
@@ -79,7 +79,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VORLAN_VERSION));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
+    QApplication::setWindowIcon(Pictures::icon(QStringLiteral("icon")));
     QGuiApplication::setDesktopFileName(QStringLiteral(VORLAN_APP_ID));
 
     Translators translators;

@@ -1,5 +1,6 @@
 #include "controllerfixture.h"
 #include "gui/callnotifier.h"
+#include "gui/pictures.h"
 #include "messageboxwatcher.h"
 
 #include <QDir>
@@ -738,10 +739,10 @@ void TestGui::desk_trayAndStatusFollowSite() {
     const QString address = QStringLiteral("Vorlan - ") + site->baseUrl();
     const auto iconIs = [this](const QString& resource) {
         return inside().trayIcon()->icon().pixmap(32).toImage() ==
-               QIcon(resource).pixmap(32).toImage();
+               Pictures::icon(resource).pixmap(32).toImage();
     };
     QCOMPARE(inside().trayIcon()->toolTip(), address + QStringLiteral("\nPending requests: 2"));
-    QVERIFY(iconIs(QStringLiteral(":/icon-yellow.png")));
+    QVERIFY(iconIs(QStringLiteral("icon-yellow")));
     QVERIFY(inside().siteStatus().upToDate());
     QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Up to date at ")));
 
@@ -751,7 +752,7 @@ void TestGui::desk_trayAndStatusFollowSite() {
     QVERIFY(since.isValid());
     QVERIFY(inside().siteStatus().summary().startsWith(QLatin1String("Site unreachable since ")));
     QVERIFY(inside().siteStatus().summary().endsWith(QLatin1String(": HTTP status 503")));
-    QVERIFY(iconIs(QStringLiteral(":/icon-offline.png")));
+    QVERIFY(iconIs(QStringLiteral("icon-offline")));
     QCOMPARE(inside().trayIcon()->toolTip(),
              address + QStringLiteral("\nPending requests: 2\n") + inside().siteStatus().state());
     // A later failure keeps the moment the trouble began.
@@ -770,7 +771,7 @@ void TestGui::desk_trayAndStatusFollowSite() {
     QVERIFY(inside().siteStatus().upToDate());
     QVERIFY(!inside().siteStatus().isFailing());
     QCOMPARE(inside().trayIcon()->toolTip(), address);
-    QVERIFY(iconIs(QStringLiteral(":/icon.png")));
+    QVERIFY(iconIs(QStringLiteral("icon")));
 
     // A confirmed close counts in the tooltip once the history has it.
     site->route("/vorlan/get.php", Response::json(R"([{"id":"3"}])"));

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a configured and built tree, checks it with lintian and
 # the desktop-entry and AppStream validators, checks that its Depends names every QML
-# module the documents import, and (as root) installs it and starts the installed program.
+# module the documents import and the SVG plugins, and (as root) installs it and starts the installed program.
 #   check_package.sh <build dir>
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -37,6 +37,8 @@ while read -r module major; do
         || { echo "Depends lacks $package for $module $major" >&2; missing=1; }
 done < <(sed -n 's/^import \(Qt[A-Za-z.]*\) \([0-9]*\)\..*/\1 \2/p' \
     "$source_dir"/qml/*.qml "$source_dir"/mainwindow/*.qml | sort -u)
+# Without the SVG plugins the tray icon and the window icon would be blank.
+grep -qE "(^|, )libqt5svg5(,| |$)" <<<"$depends" || { echo "Depends lacks libqt5svg5" >&2; missing=1; }
 [ "$missing" = 0 ]
 
 if [ "$(id -u)" != 0 ]; then
