@@ -179,6 +179,9 @@ ApplicationWindow {
                 Layout.preferredWidth: modelData.preferredWidth
                 Layout.maximumWidth: modelData.maximumWidth
                 Layout.fillWidth: true
+                // A right-to-left name starts where the column starts, as every other name does,
+                // rather than running into the number beside it.
+                horizontalAlignment: Text.AlignLeft
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
                 font: columns.font

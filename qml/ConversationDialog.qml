@@ -161,7 +161,9 @@ Window {
                 text: "Jhon"
                 anchors.left: nameLabel.right
                 anchors.leftMargin: Theme.paddingMedium
-                // A long name wraps at word ends rather than being cut.
+                // A long name wraps at word ends rather than being cut; a right-to-left one
+                // starts beside its label too.
+                horizontalAlignment: Text.AlignLeft
                 width: conversationDialog.width - 2 * Theme.paddingLarge - nameLabel.width - Theme.paddingMedium
                 wrapMode: Text.Wrap
             }

@@ -25,8 +25,11 @@ QDBusMessage call(const QString& method) {
     return QDBusMessage::createMethodCall(service, path, interface, method);
 }
 
+// A number has no letters to give its line a direction, so a daemon lays it out in the
+// direction of the line above: under an Arabic name "+7 900 555" would read "555 900 7+". The
+// left-to-right mark keeps it as dialled.
 QString callerLine(const QJsonObject& record) {
-    return record.value(CallRecords::nameKey).toString() + QLatin1Char('\n') +
+    return record.value(CallRecords::nameKey).toString() + QLatin1Char('\n') + QChar(0x200E) +
            record.value(CallRecords::phoneKey).toString();
 }
 } // namespace

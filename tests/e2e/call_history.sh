@@ -12,14 +12,6 @@ session_start
 site_session_start
 show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 add_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/add-call.php" "$1" "$2"; }
-register() {
-    local operator
-    operator="{$(cat /proc/sys/kernel/random/uuid)}"
-    curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$operator" \
-        --data-urlencode "opName=$1" --data apiVer=1 "$SITE_URL/vorlan/reg.php" \
-        | grep -q '"result":"0"' || fail "the site did not register $1"
-    echo "$operator"
-}
 start_desk() {
     write_registration "$home" "$SITE_URL" "$1"
     app_start "$home"
@@ -62,8 +54,8 @@ copy_earlier_results() {
 
 scratch_new
 home=$SCRATCH
-first=$(register "Desk 1")
-second=$(register "Desk 2")
+first=$(site_register "Desk 1")
+second=$(site_register "Desk 2")
 start_desk "$first"
 
 result='=SUM(1) visit booked for Friday, 10:00'

@@ -66,11 +66,7 @@ tray_menu_pick() {
 
 scratch_new
 home=$SCRATCH
-operator="{$(cat /proc/sys/kernel/random/uuid)}"
-curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$operator" \
-    --data-urlencode "opName=Desk 12" --data "apiVer=1" "$SITE_URL/vorlan/reg.php" \
-    | grep -q '"result":"0"' || fail "the site did not register the workplace"
-write_registration "$home" "$SITE_URL" "$operator"
+write_registration "$home" "$SITE_URL" "$(site_register "Desk 12")"
 
 # Started as the autostart entry starts it: in the tray, the window hidden until asked for.
 app_start "$home" --tray

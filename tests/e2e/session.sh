@@ -8,6 +8,8 @@
 #   scratch_new                 a new temporary directory in SCRATCH, removed by session_stop
 #   site_session_start          the reference site on loopback with a new database SITE_DB
 #                               (SITE_URL as site.sh sets it), stopped with the session
+#   site_register <name>        registers a workplace <name> at that site with a new operator
+#                               identifier (VORLAN_SITE_PASSWORD) and echoes the identifier
 #   app_start_registered <server> <operator id>
 #                               starts it in a new home registered at <server>; sets APP_HOME
 #   app_adopt <home> [s]        waits for the program that a running one started anew with
@@ -114,6 +116,15 @@ site_session_start() {
     SITE_DB=$SCRATCH/site.sqlite
     site_start "$SITE_DB" || fail "the reference site did not start"
     trap 'site_stop; session_stop' EXIT
+}
+
+site_register() {
+    local operator
+    operator="{$(cat /proc/sys/kernel/random/uuid)}"
+    curl -s --data-urlencode "pass=${VORLAN_SITE_PASSWORD:-}" --data-urlencode "opID=$operator" \
+        --data-urlencode "opName=$1" --data apiVer=1 "$SITE_URL/vorlan/reg.php" \
+        | grep -q '"result":"0"' || fail "the site did not register the workplace $1"
+    echo "$operator"
 }
 
 app_start_registered() {
