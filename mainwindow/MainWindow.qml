@@ -111,7 +111,8 @@ ApplicationWindow {
     // Arrival as short as it can be read: the time for today, the date and time before it;
     // a date that cannot be read is shown as the site gave it.
     function receivedText(siteDate) {
-        var parts = /^(\d{4})-(\d\d)-(\d\d)[ T](\d\d):(\d\d)/.exec(siteDate)
+        // The controller hands the site's date over with each space widened to three.
+        var parts = /^(\d{4})-(\d\d)-(\d\d)(?:T|\s+)(\d\d):(\d\d)/.exec(siteDate)
         if (!parts)
             return siteDate
         var arrival = new Date(parts[1], parts[2] - 1, parts[3], parts[4], parts[5])
