@@ -19,8 +19,6 @@ public:
         QPalette palette(m_original);
         palette.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
         palette.setColor(QPalette::WindowText, Qt::white);
-        palette.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-        palette.setColor(QPalette::Text, Qt::white);
         QGuiApplication::setPalette(palette);
     }
 
