@@ -233,6 +233,7 @@ ApplicationWindow {
             Text {
                 visible: dialog.heading !== ""
                 font.bold: true
+                color: Theme.text
                 text: dialog.heading
             }
             GridLayout {
@@ -247,7 +248,10 @@ ApplicationWindow {
                         sourceComponent: index % 2 === 0 ? labelText : valueField
                         Component {
                             id: labelText
-                            Text { text: row.label }
+                            Text {
+                                color: Theme.text
+                                text: row.label
+                            }
                         }
                         Component {
                             id: valueField
@@ -356,6 +360,7 @@ ApplicationWindow {
                 Text {
                     Layout.maximumWidth: 360
                     wrapMode: Text.Wrap
+                    color: Theme.text
                     text: qsTranslate("MainWindow", "You hold a call whose result is not sent yet. Take another call?")
                 }
                 RowLayout {
@@ -415,6 +420,7 @@ ApplicationWindow {
             id: tipText
             anchors.centerIn: parent
             textFormat: Text.PlainText
+            color: Theme.text
         }
     }
 
@@ -515,6 +521,7 @@ ApplicationWindow {
                             anchors.verticalCenter: parent.verticalCenter
                             elide: Text.ElideRight
                             textFormat: Text.PlainText
+                            color: Theme.text
                             text: qsTranslate("MainWindow", "In conversation: %1, %2")
                                   .arg(isolated(modelData.name)).arg(modelData.phone)
                             Accessible.role: Accessible.StaticText
@@ -676,6 +683,7 @@ ApplicationWindow {
                     anchors.margins: Theme.paddingCompact
                     wrapMode: Text.Wrap
                     textFormat: Text.PlainText
+                    color: Theme.text
                 }
                 Timer {
                     id: dialNoteTimer

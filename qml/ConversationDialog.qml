@@ -150,6 +150,7 @@ Window {
             Text {
                 id: nameLabel
                 text: qsTr("Name: ")
+                color: Theme.text
                 font.bold: true
             }
             Text {
@@ -159,6 +160,7 @@ Window {
                 Accessible.role: Accessible.StaticText
                 Accessible.name: nameLabel.text + text
                 text: "Jhon"
+                color: Theme.text
                 anchors.left: nameLabel.right
                 anchors.leftMargin: Theme.paddingMedium
                 // A long name wraps at word ends rather than being cut; a right-to-left one
@@ -180,6 +182,7 @@ Window {
             Text {
                 id: phoneLabel
                 text: qsTr("Phone: ")
+                color: Theme.text
                 font.bold: true
             }
             Text {
@@ -189,6 +192,7 @@ Window {
                 Accessible.role: Accessible.StaticText
                 Accessible.name: phoneLabel.text + text
                 text: "12343535"
+                color: Theme.text
                 anchors.left: phoneLabel.right
                 anchors.leftMargin: Theme.paddingMedium
             }
@@ -207,6 +211,7 @@ Window {
             Text {
                 id: earlierLabel
                 text: qsTr("Earlier results")
+                color: Theme.text
             }
             TextArea {
                 id: earlierText
@@ -234,6 +239,7 @@ Window {
             Text {
                 id: resultLabel
                 text: qsTr("Describe call result")
+                color: Theme.text
             }
             TextArea {
                 id: resultText

@@ -64,6 +64,7 @@ Window {
                 elide: Text.ElideRight
                 textFormat: Text.PlainText
                 font.bold: row.bold
+                color: Theme.text
                 text: row.texts[modelData.name] === undefined ? "" : row.texts[modelData.name]
             }
         }

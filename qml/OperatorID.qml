@@ -17,6 +17,7 @@ Window {
     flags: Qt.Dialog
     modality: Qt.ApplicationModal
     title: qsTr("Operator ID")
+    color: Theme.formBackground
 
     // The shown identity; the fields bind to it until the operator edits them.
     property var identity: ({ id: "", name: "" })

@@ -14,6 +14,7 @@ Window {
     maximumWidth: 600
     maximumHeight: 500
     title: qsTr("Workplace registration")
+    color: Theme.formBackground
 
     // Every empty field is marked at once, and the first of them takes the keyboard.
     function register() {

@@ -48,6 +48,7 @@ Window {
                 anchors.topMargin: -Theme.paddingSmall
                 font.pixelSize: Theme.fontSizeTitle
                 font.bold: true
+                color: Theme.text
             }
         }
 
@@ -61,6 +62,7 @@ Window {
             opacity: 0.4
             text: qsTr("API v1")
             font.pixelSize: Theme.fontSizeTiny
+            color: Theme.text
         }
     }
 }

@@ -7,7 +7,7 @@ VORLAN_PACKAGES=(
     qml-module-qtquick-templates2 qml-module-qtquick-privatewidgets
     qml-module-qt-labs-folderlistmodel qml-module-qt-labs-settings qml-module-qttest libqt5svg5
     qttranslations5-l10n fonts-dejavu-core
-    xvfb xauth x11-utils openbox trayer xdotool xclip imagemagick librsvg2-bin libxcb1-dev
+    xvfb xauth x11-utils openbox trayer xdotool xclip imagemagick librsvg2-bin libxcb1-dev qt5ct
     fonts-noto-color-emoji tesseract-ocr tesseract-ocr-eng
     dbus-daemon dbus-bin dunst
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi

@@ -11,7 +11,6 @@ source "$(dirname "$0")/session.sh"
 session_start
 site_session_start
 show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
-add_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/add-call.php" "$1" "$2"; }
 start_desk() {
     write_registration "$home" "$SITE_URL" "$1"
     app_start "$home"
@@ -59,11 +58,11 @@ second=$(site_register "Desk 2")
 start_desk "$first"
 
 result='=SUM(1) visit booked for Friday, 10:00'
-add_call "Anna Petrova" "+7 900 123-45-67" >/dev/null
+site_add_call "Anna Petrova" "+7 900 123-45-67" >/dev/null
 take_and_close 1 "$result"
 shot 1-first-call-closed
 
-add_call "Anna P." "+7 (900) 123 45 67" >/dev/null
+site_add_call "Anna P." "+7 (900) 123 45 67" >/dev/null
 take_and_close 2 "Came by on Friday" copy_earlier_results
 grep -qF "$result" <<<"$earlier" || fail "the dialog did not show the earlier result: \"$earlier\""
 grep -qE '^[0-9].* [0-9]+:[0-9][0-9]' <<<"$earlier" || fail "the earlier result carried no date: \"$earlier\""
@@ -111,7 +110,7 @@ head -c 16384 /dev/urandom >"$home/.vorlan/history.sqlite"
 start_desk "$first"
 grep -q "history.sqlite: damaged" "$APP_OUT" || fail "the damaged history was not reported"
 ls "$home/.vorlan/" | grep -q '^history.sqlite.damaged-' || fail "the damaged file was not kept aside"
-add_call "Boris" "+7 900 000-00-03" >/dev/null
+site_add_call "Boris" "+7 900 000-00-03" >/dev/null
 take_and_close 3 "Closed after the damage"
 history_shows "damage" 1
 history_close
@@ -126,7 +125,7 @@ if mount -t tmpfs -o size=1m,mode=700 tmpfs "$home/.vorlan" 2>/dev/null; then
     truncate -s -16k "$home/.vorlan/filler"
     app_start "$home"
     main=$(window_wait '^Vorlan' 15) || fail "on a full disk the program showed no main window"
-    add_call "Clara" "+7 900 000-00-04" >/dev/null
+    site_add_call "Clara" "+7 900 000-00-04" >/dev/null
     take_and_close 4 "Closed on a full disk"
     until_deadline=$((SECONDS + 5))
     until grep -q "call 4 not recorded" "$APP_OUT" || [ $SECONDS -gt $until_deadline ]; do sleep 0.2; done

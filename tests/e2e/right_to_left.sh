@@ -12,7 +12,6 @@ site_session_start
 source "$(dirname "$0")/desktop_session.sh"
 bus_start
 dunst_start "$SCRATCH/notify.log"
-add_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/add-call.php" "$1" "$2" >/dev/null; }
 announced_more_than() { [ "$(notifications)" -gt "$1" ]; }
 # The text of dunst's popups, white on blue, as OCR reads it.
 notification_text() {
@@ -26,10 +25,10 @@ notification_text() {
 
 home=$SCRATCH
 write_registration "$home" "$SITE_URL" "$(site_register "Desk 7")"
-add_call "مريم الحسن" "+7 900 555-01-00"
-add_call "דוד לוי 3" "+972 50 123 4567"
-add_call "Ольга 🙂 O'Neil 2" "+7 900 555-02-00"
-add_call "عبد الرحمن بن محمد بن عبد الله الحسيني القرشي" "+966 50 123 4567"
+site_add_call "مريم الحسن" "+7 900 555-01-00" >/dev/null
+site_add_call "דוד לוי 3" "+972 50 123 4567" >/dev/null
+site_add_call "Ольга 🙂 O'Neil 2" "+7 900 555-02-00" >/dev/null
+site_add_call "عبد الرحمن بن محمد بن عبد الله الحسيني القرشي" "+966 50 123 4567" >/dev/null
 app_start "$home"
 main=$(window_wait '^Vorlan: 4 pending$' 20) || fail "the four requests were not listed"
 until_true 10 announced_more_than 0 || fail "the four requests were not announced"
@@ -50,7 +49,7 @@ xdotool key Escape
 window_gone '^Conversation$' 10 || fail "Esc did not close the dialog"
 
 # One new request is announced with its number on a line of its own under the name.
-add_call "مريم الحسن" "+7 900 555-03-00"
+site_add_call "مريم الحسن" "+7 900 555-03-00" >/dev/null
 notifications_before=$(notifications)
 xdotool windowactivate --sync "$main" key F5
 until_true 10 announced_more_than "$notifications_before" || fail "the fifth request was not announced"

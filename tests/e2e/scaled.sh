@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main window at the desktop scales operators use (1, 1.5 and 2) on a large screen: its
 # minimum size grows with the scale, so nothing can be squeezed below what its texts need, and
-# a screenshot of each is kept for review.
+# a screenshot of each is kept for review. Then on a dark desktop, as its platform theme sets it,
+# the window, its list and the conversation dialog turn dark with light text.
 set -u
 E2E_NAME=scaled
 SESSION_SCREEN=2560x1600x24
@@ -32,4 +33,49 @@ for scale in 1 1.5 2; do
     xdotool windowactivate --sync "$main" key ctrl+q
     app_wait_exit 10 || fail "Ctrl+Q did not end the program at scale $scale"
 done
+
+# How light a window is, in percent: the mean and the brightest of its pixels; with <w>x<h>+<x>+<y>
+# only that part of it.
+lightness() {
+    import -window "$1" "$SCRATCH/part.png" 2>/dev/null
+    convert "$SCRATCH/part.png" ${2:+-crop "$2" +repage} -colorspace Gray \
+        -format '%[fx:int(100*mean)] %[fx:int(100*maxima)]' info:
+}
+# A dark part with light text on it: dark on the whole, its brightest pixels near white.
+dark_with_light_text() {
+    local mean brightest
+    read -r mean brightest < <(lightness "$1" "${3:-}")
+    [ "$mean" -lt 30 ] && [ "$brightest" -gt 80 ] \
+        || fail "$2 is not dark with light text: mean lightness $mean%, brightest $brightest%"
+}
+
+export VORLAN_SITE_PASSWORD=dark-password
+site_session_start
+scratch_new
+site_add_call "Olga Petrova" "+7 900 555-01-00" >/dev/null
+site_add_call "Ivan Sokolov" "+7 912 345-67-89" >/dev/null
+site_add_call "Mark Feldman" "+1 212 555 0147" >/dev/null
+write_registration "$SCRATCH" "$SITE_URL" "$(site_register "Desk 1")"
+mkdir -p "$SCRATCH/config/qt5ct"
+printf '[Appearance]\ncolor_scheme_path=%s\ncustom_palette=true\nstyle=Fusion\n' \
+    /usr/share/qt5ct/colors/darker.conf >"$SCRATCH/config/qt5ct/qt5ct.conf"
+XDG_CONFIG_HOME=$SCRATCH/config QT_QPA_PLATFORMTHEME=qt5ct app_start "$SCRATCH"
+main=$(window_wait '^Vorlan: 3 pending$' 20) || fail "no main window listing the three calls on the dark desktop"
+sleep 1
+shot main-window-dark
+import -window "$main" -frame "$SHOT_DIR/main-window-dark-alone.png" 2>/dev/null
+dark_with_light_text "$main" "the main window"
+# Below the menu bar and the column header: the rows of the list.
+dark_with_light_text "$main" "the list" 600x100+20+60
+xdotool windowactivate --sync "$main" key Return
+dialog=$(window_wait '^Conversation$' 10) || fail "Return on the dark list opened no conversation dialog"
+xdotool windowactivate --sync "$dialog"
+xdotool type --delay 10 "Called back, all fine"
+sleep 0.5
+shot conversation-dark
+dark_with_light_text "$dialog" "the conversation dialog"
+xdotool key ctrl+Return
+window_gone '^Conversation$' 10 || fail "the result typed on the dark desktop was not confirmed"
+xdotool windowactivate --sync "$main" key ctrl+q
+app_wait_exit 10 || fail "Ctrl+Q did not end the program on the dark desktop"
 echo "PASS: scaled"

@@ -8,8 +8,10 @@
 #   scratch_new                 a new temporary directory in SCRATCH, removed by session_stop
 #   site_session_start          the reference site on loopback with a new database SITE_DB
 #                               (SITE_URL as site.sh sets it), stopped with the session
-#   site_register <name>        registers a workplace <name> at that site with a new operator
-#                               identifier (VORLAN_SITE_PASSWORD) and echoes the identifier
+#   site_register <name>        registers a workplace at the site (VORLAN_SITE_PASSWORD); echoes
+#                               its operator id
+#   site_add_call <name> <phone>
+#                               leaves a request at the site as a visitor would; echoes its id
 #   app_start_registered <server> <operator id>
 #                               starts it in a new home registered at <server>; sets APP_HOME
 #   app_adopt <home> [s]        waits for the program that a running one started anew with
@@ -121,11 +123,13 @@ site_session_start() {
 site_register() {
     local operator
     operator="{$(cat /proc/sys/kernel/random/uuid)}"
-    curl -s --data-urlencode "pass=${VORLAN_SITE_PASSWORD:-}" --data-urlencode "opID=$operator" \
+    curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$operator" \
         --data-urlencode "opName=$1" --data apiVer=1 "$SITE_URL/vorlan/reg.php" \
-        | grep -q '"result":"0"' || fail "the site did not register the workplace $1"
+        | grep -q '"result":"0"' || fail "the site did not register $1"
     echo "$operator"
 }
+
+site_add_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/add-call.php" "$1" "$2"; }
 
 app_start_registered() {
     scratch_new

@@ -1,5 +1,6 @@
 import QtQuick 2.5
 import QtTest 1.2
+import "qrc:/"
 
 // The test case itself is never visible; the components go into a visible scene so that
 // mouse clicks reach them.
@@ -55,7 +56,7 @@ Item {
             compare(input.width, 250)
             compare(field.width, 250)
             field.wrongValue = true
-            verify(Qt.colorEqual(findChild(input, "label").color, "red"))
+            verify(Qt.colorEqual(findChild(input, "label").color, Theme.wrongValueText))
         }
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick 2.5
 import QtTest 1.2
+import "qrc:/"
 
 // The test case itself is never visible; the components go into a visible scene so that
 // mouse clicks reach them.
@@ -27,7 +28,7 @@ Item {
             verify(Qt.colorEqual(label.color, "black"))
 
             input.wrongValue = true
-            verify(Qt.colorEqual(label.color, "red"))
+            verify(Qt.colorEqual(label.color, Theme.wrongValueText))
 
             input.fieldId.forceActiveFocus()
             keyClick(Qt.Key_X)

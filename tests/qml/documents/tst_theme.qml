@@ -36,23 +36,50 @@ TestCase {
         return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05)
     }
 
-    // Every text colour on every background it is drawn on reads at WCAG AA (4.5:1).
+    // Under a dark desktop palette the theme turns dark, and back, while documents are open.
+    function test_followsTheDesktopPalette() {
+        var about = createTemporaryObject(Qt.createComponent("qrc:/about.qml"), testCase)
+        testDesktop.setDarkPalette(true)
+        verify(Theme.dark)
+        verify(Theme.windowBackground.hslLightness < 0.3, Theme.windowBackground)
+        verify(Qt.colorEqual(about.color, Theme.windowBackground))
+        testDesktop.setDarkPalette(false)
+        verify(!Theme.dark)
+        verify(Qt.colorEqual(about.color, "#eeeef5"))
+        about.close()
+    }
+
+    function cleanup() {
+        testDesktop.setDarkPalette(false)
+    }
+
+    // Every text colour on every background it is drawn on reads at WCAG AA (4.5:1), in the
+    // light colours and in the dark ones.
     function test_textContrast_data() {
         var rows = ["rowBackground", "rowAlternateBackground", "rowHoverBackground",
                     "rowCurrentBackground"]
         var pairs = [["text", "windowBackground"], ["text", "headerBackground"],
                      ["text", "bannerBackground"], ["text", "tooltipBackground"],
+                     ["text", "formBackground"],
                      ["placeholderText", "windowBackground"], ["placeholderText", "rowBackground"],
                      ["hintText", "windowBackground"], ["statusText", "windowBackground"],
                      ["alarmText", "alarmBackground"], ["errorText", "windowBackground"],
-                     ["errorText", "alarmBackground"]]
+                     ["errorText", "alarmBackground"], ["errorText", "formBackground"],
+                     ["wrongValueText", "windowBackground"], ["wrongValueText", "formBackground"]]
         rows.forEach(function (row) { pairs.push(["text", row], ["linkText", row]) })
-        return pairs.map(function (pair) {
-            return { tag: pair[0] + " on " + pair[1], foreground: pair[0], background: pair[1] }
+        var data = []
+        ;[false, true].forEach(function (dark) {
+            pairs.forEach(function (pair) {
+                data.push({ tag: (dark ? "dark: " : "light: ") + pair[0] + " on " + pair[1],
+                            dark: dark, foreground: pair[0], background: pair[1] })
+            })
         })
+        return data
     }
 
     function test_textContrast(data) {
+        testDesktop.setDarkPalette(data.dark)
+        compare(Theme.dark, data.dark)
         var ratio = contrast(Theme[data.foreground], Theme[data.background])
         verify(ratio >= 4.5, ratio.toFixed(2))
     }
