@@ -22,6 +22,10 @@ ApplicationWindow {
            : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(pendingCalls.count)
 
     property real phoneColumnWidth: 140
+    // The wait and status columns are as wide as their longest texts in the list's font, so a
+    // larger desktop font or a translation does not cut them.
+    TextMetrics { id: longestWait; text: waitingText(24 * 60 - 1) }
+    TextMetrics { id: longestStatus; text: statusText("processing") }
     property var strings: Qt.createComponent("qrc:/strings.qml").createObject(mainWindow)
     // Without a tray the window must stay reachable, so it is minimised instead of hidden.
     readonly property bool hasTray: typeof systemTrayAvailable === "undefined" || systemTrayAvailable
@@ -154,6 +158,8 @@ ApplicationWindow {
         property bool readAsOne: false
         // A number is never cut: the phone column of every row widens to the widest number.
         property real phoneWidth: 140
+        readonly property real waitWidth: Math.max(80, Math.ceil(longestWait.advanceWidth))
+        readonly property real statusWidth: Math.max(90, Math.ceil(longestStatus.advanceWidth))
         signal phoneTooNarrow(real needed)
         function widenPhone(needed) {
             if (needed > phoneWidth)
@@ -171,8 +177,10 @@ ApplicationWindow {
                   maximumWidth: columns.phoneWidth },
                 { name: "received", minimumWidth: 50, preferredWidth: 160,
                   maximumWidth: Number.POSITIVE_INFINITY },
-                { name: "waiting", minimumWidth: 60, preferredWidth: 80, maximumWidth: 80 },
-                { name: "status", minimumWidth: 60, preferredWidth: 90, maximumWidth: 90 }
+                { name: "waiting", minimumWidth: 60, preferredWidth: columns.waitWidth,
+                  maximumWidth: columns.waitWidth },
+                { name: "status", minimumWidth: 60, preferredWidth: columns.statusWidth,
+                  maximumWidth: columns.statusWidth }
             ]
             Text {
                 readonly property bool dialable: modelData.name === "phone" && columns.dialable

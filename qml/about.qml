@@ -59,10 +59,10 @@ Window {
             y: 67
             width: 177
             height: 17
-            opacity: 0.4
             text: qsTr("API v1")
             font.pixelSize: Theme.fontSizeTiny
-            color: Theme.text
+            // A softer colour rather than transparency, which left it below readable contrast.
+            color: Theme.hintText
         }
     }
 }
