@@ -11,7 +11,7 @@ VORLAN_PACKAGES=(
     fonts-noto-color-emoji tesseract-ocr tesseract-ocr-eng
     dbus-daemon dbus-bin dunst
     at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
-    libglib2.0-bin xfce4-panel xfconf xfce4-notifyd weston qtwayland5
+    libglib2.0-bin xdg-desktop-portal xdg-desktop-portal-gtk xfce4-panel xfconf xfce4-notifyd weston qtwayland5
     php-cli php-sqlite3 php-pgsql php-mysql curl zlib1g-dev
     nginx-light libnginx-mod-nchan php-fpm redis-server
     libqt5sql5-sqlite libphonenumber-dev

@@ -1,6 +1,7 @@
 #include "core/mainwindowdocument.h"
 #include "core/singleinstance.h"
 #include "core/translators.h"
+#include "gui/desktopcolourscheme.h"
 #include "gui/gui.h"
 #include "gui/pictures.h"
 #include "net/qstdout.h"
@@ -103,6 +104,7 @@ int main(int argc, char* argv[]) {
         break;
     }
     QNetworkProxyFactory::setUseSystemConfiguration(true);
+    DesktopColourScheme colourScheme;
 
     GUI* gui = new GUI();
     // argv[0] is whatever the starter chose (exec -a, a bare name found on PATH).

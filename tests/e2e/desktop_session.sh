@@ -8,6 +8,9 @@
 #   bus_start                  a private session bus; exports DBUS_SESSION_BUS_ADDRESS
 #   a11y_start                 the AT-SPI bus and registry on that bus, with accessibility on, and
 #                              Qt's bridge switched on for the programs started after it
+#   portal_start               the settings portal of a GNOME session (xdg-desktop-portal with
+#                              its GTK back end) on that bus, its settings in a keyfile of the
+#                              run's own; desktop_style prefer-dark|default then switches it
 #   sni_host_start [p=N;x;y]   xfconfd and an xfce4-panel holding only its status tray
 #   sni_items                  the registered status-notifier items, one "service/path" a line
 #   sni_wait <n> [s]           waits until exactly <n> items are registered
@@ -96,6 +99,20 @@ a11y_start() {
     unset NO_AT_BRIDGE
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 }
+
+portal_start() {
+    export GSETTINGS_BACKEND=keyfile XDG_CONFIG_HOME=$DESKTOP_DIR/config XDG_CURRENT_DESKTOP=GNOME
+    mkdir -p "$XDG_CONFIG_HOME"
+    /usr/libexec/xdg-desktop-portal-gtk >"$SHOT_DIR/portal-gtk.log" 2>&1 &
+    DESKTOP_PIDS+=($!)
+    until_true 10 bus_name_owned org.freedesktop.impl.portal.desktop.gtk \
+        || fail "the portal's GTK back end did not start"
+    /usr/libexec/xdg-desktop-portal --replace >"$SHOT_DIR/portal.log" 2>&1 &
+    DESKTOP_PIDS+=($!)
+    until_true 10 bus_name_owned org.freedesktop.portal.Desktop || fail "the settings portal did not start"
+}
+
+desktop_style() { gsettings set org.gnome.desktop.interface color-scheme "$1"; }
 
 sni_host_start() {
     local position=${1:-p=6;x=0;y=0} channels=$DESKTOP_DIR/config/xfce4/xfconf/xfce-perchannel-xml

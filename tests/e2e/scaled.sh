@@ -2,7 +2,8 @@
 # The main window at the desktop scales operators use (1, 1.5 and 2) on a large screen: its
 # minimum size grows with the scale, so nothing can be squeezed below what its texts need, and
 # a screenshot of each is kept for review. Then on a dark desktop, as its platform theme sets it,
-# the window, its list and the conversation dialog turn dark with light text.
+# the window, its list and the conversation dialog turn dark with light text; and as GNOME's dark
+# style sets it through the settings portal, at the start and while the program runs.
 set -u
 E2E_NAME=scaled
 SESSION_SCREEN=2560x1600x24
@@ -42,11 +43,19 @@ lightness() {
         -format '%[fx:int(100*mean)] %[fx:int(100*maxima)]' info:
 }
 # A dark part with light text on it: dark on the whole, its brightest pixels near white.
-dark_with_light_text() {
+is_dark() {
     local mean brightest
-    read -r mean brightest < <(lightness "$1" "${3:-}")
-    [ "$mean" -lt 30 ] && [ "$brightest" -gt 80 ] \
-        || fail "$2 is not dark with light text: mean lightness $mean%, brightest $brightest%"
+    read -r mean brightest < <(lightness "$1" "${2:-}")
+    [ "$mean" -lt 30 ] && [ "$brightest" -gt 80 ]
+}
+is_light() {
+    local mean brightest
+    read -r mean brightest < <(lightness "$1")
+    [ "$mean" -gt 70 ]
+}
+dark_with_light_text() {
+    is_dark "$1" "${3:-}" \
+        || fail "$2 is not dark with light text: mean and brightest lightness $(lightness "$1" "${3:-}")"
 }
 
 export VORLAN_SITE_PASSWORD=dark-password
@@ -78,4 +87,25 @@ xdotool key ctrl+Return
 window_gone '^Conversation$' 10 || fail "the result typed on the dark desktop was not confirmed"
 xdotool windowactivate --sync "$main" key ctrl+q
 app_wait_exit 10 || fail "Ctrl+Q did not end the program on the dark desktop"
+
+# GNOME gives Qt no palette: its dark style reaches the program through the settings portal, both
+# as it stands at the start and as the operator switches it while the program runs.
+source "$(dirname "$0")/desktop_session.sh"
+bus_start
+portal_start
+desktop_style prefer-dark
+app_start "$SCRATCH"
+main=$(window_wait '^Vorlan: 2 pending$' 20) || fail "no main window listing the two calls left"
+until_true 10 is_dark "$main" || dark_with_light_text "$main" "the window started in GNOME's dark style"
+shot main-window-gnome-dark
+desktop_style default
+until_true 10 is_light "$main" || fail "the window stayed dark when the desktop turned light: $(lightness "$main")"
+sleep 1
+shot main-window-gnome-light
+desktop_style prefer-dark
+until_true 10 is_dark "$main" || dark_with_light_text "$main" "the window after the desktop turned dark again"
+sleep 1
+shot main-window-gnome-dark-again
+xdotool windowactivate --sync "$main" key ctrl+q
+app_wait_exit 10 || fail "Ctrl+Q did not end the program in GNOME's dark style"
 echo "PASS: scaled"
