@@ -58,8 +58,7 @@ QPalette darkPalette() {
 } // namespace
 
 DesktopColourScheme::DesktopColourScheme(QObject* parent)
-    : QObject(parent)
-    , desktopPalette(QApplication::palette()) {
+    : QObject(parent) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return;
@@ -86,11 +85,15 @@ void DesktopColourScheme::settingChanged(const QString& group, const QString& ke
 
 void DesktopColourScheme::follow(const QVariant& scheme) {
     const bool wantsDark = unwrapped(scheme).toUInt() == preferDark;
-    if (wantsDark && !darkened && !isDark(desktopPalette)) {
+    if (wantsDark && !darkened && !isDark(QApplication::palette())) {
+        desktopPalette = QApplication::palette();
         QApplication::setPalette(darkPalette());
         darkened = true;
     } else if (!wantsDark && darkened) {
         QApplication::setPalette(desktopPalette);
+        // Setting a palette stops Qt from taking the platform theme's later ones; the desktop
+        // is in charge again.
+        QCoreApplication::setAttribute(Qt::AA_SetPalette, false);
         darkened = false;
     }
 }

@@ -8,7 +8,8 @@
 // style and the desktops that follow the same rule). Qt 5 takes its palette only from a
 // platform theme, which many desktops do not give it; there a dark choice becomes a dark
 // application palette, which the windows' theme and the widgets follow, and the desktop's own
-// palette comes back when the choice does. A palette that is dark already is left alone.
+// palette comes back when the choice does. A palette that is dark already (a platform theme's)
+// is left alone.
 class DesktopColourScheme final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY(DesktopColourScheme)
@@ -22,7 +23,7 @@ private slots:
 private:
     void follow(const QVariant& scheme);
 
-    // The palette the desktop gave the program, before any dark one was put in its place.
-    const QPalette desktopPalette;
+    // The palette the desktop gave the program, while a dark one stands in its place.
+    QPalette desktopPalette;
     bool darkened = false;
 };
