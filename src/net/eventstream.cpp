@@ -2,8 +2,6 @@
 
 #include "net/qstdout.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -15,8 +13,6 @@
 namespace {
 
 const QByteArray eventsRelation = QByteArrayLiteral("vorlan-events");
-// An event holds a few call records; anything near this size is no event of the site's.
-constexpr int maximumEventBytes = 1024 * 1024;
 constexpr qint64 readBufferBytes = 64 * 1024;
 
 bool isWebScheme(const QString& scheme) {
@@ -84,35 +80,6 @@ QList<Link> parseLinks(const QByteArray& text) {
     }
 }
 
-bool hasControlBytes(const QByteArray& bytes) {
-    return std::any_of(bytes.cbegin(), bytes.cend(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
-}
-
-// The message's two lists, or false when it is no message of the channel.
-bool readMessage(const QByteArray& data, QJsonArray* stored, QStringList* gone) {
-    const QJsonDocument document = QJsonDocument::fromJson(data);
-    const QJsonObject message = document.object();
-    const QJsonValue news = message.value(QLatin1String("new"));
-    const QJsonValue olds = message.value(QLatin1String("gone"));
-    if (!document.isObject() || (!news.isUndefined() && !news.isArray()) ||
-        (!olds.isUndefined() && !olds.isArray()) || (news.isUndefined() && olds.isUndefined())) {
-        return false;
-    }
-    *stored = news.toArray();
-    const bool recordsReadable =
-        std::all_of(stored->cbegin(), stored->cend(), [](const QJsonValue& record) {
-            return record.isObject() && record.toObject().value(QLatin1String("id")).isString();
-        });
-    for (const QJsonValue& id : olds.toArray()) {
-        if (!id.isString()) {
-            return false;
-        }
-        *gone << id.toString();
-    }
-    return recordsReadable;
-}
-
 } // namespace
 
 EventStream::EventStream(QObject* parent)
@@ -167,7 +134,7 @@ void EventStream::offer(const QUrl& candidate, const QUrl& siteUrl, const QStrin
     if (!candidate.isValid() || !isWebScheme(scheme) || candidate.host().isEmpty() ||
         (scheme == QLatin1String("http") &&
          siteUrl.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0) ||
-        hasControlBytes(operatorID.toUtf8())) {
+        EventStreamReader::hasControlBytes(operatorID.toUtf8())) {
         report(QStringLiteral("The events address \"%1\" is refused: only http(s), and https for "
                               "a site on https; changes arrive at the polls")
                    .arg(candidate.toDisplayString(QUrl::RemoveUserInfo)));
@@ -200,16 +167,14 @@ void EventStream::open() {
     // Asking for no encoding keeps Qt from unpacking whatever the site sends without bound.
     request.setRawHeader("Accept-Encoding", "identity");
     request.setRawHeader("Authorization", authorization);
-    if (!lastEventId.isEmpty()) {
-        request.setRawHeader("Last-Event-ID", lastEventId);
+    if (!reader.lastEventId().isEmpty()) {
+        request.setRawHeader("Last-Event-ID", reader.lastEventId());
     }
     request.setTransferTimeout(0);
     ++attempts;
     judged = false;
     live = false;
-    pendingLine.clear();
-    eventData.clear();
-    eventType.clear();
+    reader.restart();
     reply = manager->get(request);
     reply->setReadBufferSize(readBufferBytes);
     connect(reply, &QNetworkReply::metaDataChanged, this, &EventStream::judgeHead);
@@ -227,7 +192,7 @@ void EventStream::close() {
     attempts = 0;
     wasDown = false;
     failedAttempts = 0;
-    lastEventId.clear();
+    reader.forget();
     address.clear();
 }
 
@@ -271,74 +236,27 @@ void EventStream::readStream() {
         return;
     }
     silence.start(timing.silenceMs);
-    pendingLine += current->readAll();
-    int start = 0;
+    reader.append(current->readAll());
+    // A message's receiver may reopen or close the channel; the rest of this stream is then not
+    // read.
     while (reply == current) {
-        const int end = pendingLine.indexOf('\n', start);
-        const int cr = pendingLine.indexOf('\r', start);
-        const int lineEnd = cr >= 0 && (end < 0 || cr < end) ? cr : end;
-        // A CR at the very end may be the first half of a CRLF still on its way.
-        if (lineEnd < 0 || (lineEnd == cr && cr == pendingLine.size() - 1)) {
-            break;
+        const quint64 linesBefore = reader.linesRead();
+        EventStreamReader::Message received;
+        const EventStreamReader::Step step = reader.next(&received);
+        if (reader.linesRead() != linesBefore) {
+            // Something arrived whole: the stream works, and the next drop starts the back-off
+            // anew.
+            failedAttempts = 0;
         }
-        const QByteArray line = pendingLine.mid(start, lineEnd - start);
-        const bool crlf =
-            lineEnd == cr && cr + 1 < pendingLine.size() && pendingLine.at(cr + 1) == '\n';
-        start = lineEnd + (crlf ? 2 : 1);
-        if (!takeLine(line)) {
-            drop(QStringLiteral("an event could not be read"));
+        if (step == EventStreamReader::Step::NeedMore) {
             return;
         }
+        if (step == EventStreamReader::Step::Broken) {
+            drop(reader.failure());
+            return;
+        }
+        emit message(received.stored, received.gone);
     }
-    if (reply != current) {
-        return;
-    }
-    pendingLine.remove(0, start);
-    if (pendingLine.size() + eventData.size() > maximumEventBytes) {
-        drop(QStringLiteral("an event passed %1 bytes").arg(maximumEventBytes));
-    }
-}
-
-bool EventStream::takeLine(const QByteArray& line) {
-    // Something arrived whole: the stream works, and the next drop starts the back-off anew.
-    failedAttempts = 0;
-    if (line.isEmpty()) {
-        return dispatch();
-    }
-    if (line.startsWith(':')) {
-        return true;
-    }
-    const int colon = line.indexOf(':');
-    const QByteArray field = colon < 0 ? line : line.left(colon);
-    QByteArray value = colon < 0 ? QByteArray() : line.mid(colon + 1);
-    if (value.startsWith(' ')) {
-        value.remove(0, 1);
-    }
-    if (field == "data") {
-        eventData += value + '\n';
-    } else if (field == "id" && !hasControlBytes(value)) {
-        lastEventId = value;
-    } else if (field == "event") {
-        eventType = value;
-    }
-    return true;
-}
-
-bool EventStream::dispatch() {
-    const QByteArray data = eventData;
-    const QByteArray type = eventType;
-    eventData.clear();
-    eventType.clear();
-    if (data.isEmpty() || (!type.isEmpty() && type != "message")) {
-        return true;
-    }
-    QJsonArray stored;
-    QStringList gone;
-    if (!readMessage(data, &stored, &gone)) {
-        return false;
-    }
-    emit message(stored, gone);
-    return true;
 }
 
 void EventStream::finished() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/eventstreamreader.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QList>
@@ -71,9 +73,6 @@ private:
     void finished();
     void drop(const QString& why);
     void stop(const QString& why);
-    // Takes one line of the stream; false when it ended an event that cannot be read.
-    bool takeLine(const QByteArray& line);
-    bool dispatch();
     void retryLater();
     void abandonReply();
     void report(const QString& line);
@@ -85,11 +84,7 @@ private:
     QUrl offered;
     QUrl address;
     QByteArray authorization;
-    QByteArray lastEventId;
-    // The part of a line that has not ended yet, and the data of the event being read.
-    QByteArray pendingLine;
-    QByteArray eventData;
-    QByteArray eventType;
+    EventStreamReader reader;
     bool judged = false;
     bool live = false;
     int attempts = 0;

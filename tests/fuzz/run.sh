@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # run.sh <fuzz build dir> [seconds]: for each target (fuzz_reply with corpus/, fuzz_inflate with
-# corpus-inflate/), replays every input of its seed corpus, then fuzzes from it for half the
-# given time (60 s in all by default). A crash, a sanitizer report, a leak or an input that
-# takes over 10 s fails the run; the input is kept in <dir>/findings for the corpus.
+# corpus-inflate/, fuzz_events with corpus-events/), replays every input of its seed corpus, then
+# fuzzes from it for a third of the given time (60 s in all by default). A crash, a sanitizer
+# report, a leak or an input that takes over 10 s fails the run; the input is kept in
+# <dir>/findings for the corpus.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
@@ -26,12 +27,12 @@ run() {
     return "$status"
 }
 
-for target in fuzz_reply:corpus fuzz_inflate:corpus-inflate; do
+for target in fuzz_reply:corpus fuzz_inflate:corpus-inflate fuzz_events:corpus-events; do
     fuzzer=${target%%:*}
     seeds=$here/${target#*:}
     mkdir -p "$build/$fuzzer-corpus"
     run "$fuzzer" "$build/$fuzzer-replay.log" -runs=0 "$seeds"/*
-    run "$fuzzer" "$build/$fuzzer.log" -max_total_time=$((seconds / 2)) "$build/$fuzzer-corpus" "$seeds"
+    run "$fuzzer" "$build/$fuzzer.log" -max_total_time=$((seconds / 3)) "$build/$fuzzer-corpus" "$seeds"
     echo "$fuzzer:"
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$build/$fuzzer.log"
 done
