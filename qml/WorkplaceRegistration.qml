@@ -84,8 +84,10 @@ Window {
         }
     }
 
-    // Between the fields and the button, so the button stays where it is.
+    // Between the fields and the button; the button moves down only for a warning longer than
+    // the gap (the Russian one).
     Text {
+        id: plainHttpWarning
         objectName: "plainHttpWarning"
         anchors.left: fields.left
         anchors.top: fields.bottom
@@ -106,7 +108,9 @@ Window {
         objectName: "registerButton"
         anchors.horizontalCenter: parent.horizontalCenter
         anchors.top: fields.bottom
-        anchors.topMargin: Theme.paddingXXLarge
+        anchors.topMargin: Math.max(Theme.paddingXXLarge, plainHttpWarning.visible
+                                    ? plainHttpWarning.anchors.topMargin + plainHttpWarning.height + Theme.paddingMedium
+                                    : 0)
         text: qsTr("Register")
         onClicked: workplaceRegistration.register()
     }

@@ -85,6 +85,13 @@ TestCase {
                          "Введите описание/название рабочего места \n(требуется для регистрации на вашем Vorlan сервере)"))
         compare(findChild(form.contentItem, "vorlanSrvPasswd").label,
                 expected("Enter you Vorlan Server password", "Введите пароль от Vorlan сервера"))
+
+        // The plain-http warning, longer in Russian, stays clear of the button below it.
+        findChild(form.contentItem, "siteUrl").setInputText("http://shop.example")
+        var warning = findChild(form.contentItem, "plainHttpWarning")
+        var button = findChild(form.contentItem, "registerButton")
+        verify(warning.visible)
+        verify(warning.y + warning.height < button.y, (warning.y + warning.height) + " >= " + button.y)
     }
 
     function test_strings() {
