@@ -13,17 +13,21 @@ ApplicationWindow {
     objectName: "mainWindow"
     width: 680
     height: 480
-    // Every column but the phone gives way; the phone's column is as wide as the widest number.
-    minimumWidth: 280 + phoneColumnWidth
+    // The name and the date give way down to their least; the phone, wait and status columns
+    // never do.
+    minimumWidth: 2 * Theme.paddingRow + 4 * Theme.paddingCompact + 90 + 50 + phoneColumnWidth
+                  + waitColumnWidth + statusColumnWidth
     minimumHeight: 240
     visible: true
     title: pendingCalls.count === 0
            ? qsTranslate("MainWindow", "Vorlan")
            : qsTranslate("MainWindow", "Vorlan: %1 pending").arg(pendingCalls.count)
 
+    // The phone's column is as wide as the widest number; the wait and status columns as their
+    // longest texts in the list's font, so a larger desktop font or a translation cuts none.
     property real phoneColumnWidth: 140
-    // The wait and status columns are as wide as their longest texts in the list's font, so a
-    // larger desktop font or a translation does not cut them.
+    readonly property real waitColumnWidth: Math.max(80, Math.ceil(longestWait.advanceWidth))
+    readonly property real statusColumnWidth: Math.max(90, Math.ceil(longestStatus.advanceWidth))
     TextMetrics { id: longestWait; text: waitingText(24 * 60 - 1) }
     TextMetrics { id: longestStatus; text: statusText("processing") }
     property var strings: Qt.createComponent("qrc:/strings.qml").createObject(mainWindow)
@@ -158,8 +162,6 @@ ApplicationWindow {
         property bool readAsOne: false
         // A number is never cut: the phone column of every row widens to the widest number.
         property real phoneWidth: 140
-        readonly property real waitWidth: Math.max(80, Math.ceil(longestWait.advanceWidth))
-        readonly property real statusWidth: Math.max(90, Math.ceil(longestStatus.advanceWidth))
         signal phoneTooNarrow(real needed)
         function widenPhone(needed) {
             if (needed > phoneWidth)
@@ -177,10 +179,10 @@ ApplicationWindow {
                   maximumWidth: columns.phoneWidth },
                 { name: "received", minimumWidth: 50, preferredWidth: 160,
                   maximumWidth: Number.POSITIVE_INFINITY },
-                { name: "waiting", minimumWidth: 60, preferredWidth: columns.waitWidth,
-                  maximumWidth: columns.waitWidth },
-                { name: "status", minimumWidth: 60, preferredWidth: columns.statusWidth,
-                  maximumWidth: columns.statusWidth }
+                { name: "waiting", minimumWidth: waitColumnWidth, preferredWidth: waitColumnWidth,
+                  maximumWidth: waitColumnWidth },
+                { name: "status", minimumWidth: statusColumnWidth, preferredWidth: statusColumnWidth,
+                  maximumWidth: statusColumnWidth }
             ]
             Text {
                 readonly property bool dialable: modelData.name === "phone" && columns.dialable

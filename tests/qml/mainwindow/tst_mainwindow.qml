@@ -173,7 +173,7 @@ TestCase {
     }
 
     // At the default width a row shows its arrival, wait and number in full; at the minimum
-    // width the number still is.
+    // width the number, the wait and the status still are.
     function test_columnsFit_data() {
         var twoWeeks = (14 * 24 + 3) * 60 + 10
         return [
@@ -183,22 +183,31 @@ TestCase {
               phone: "+7 900 000-00-01",
               received: Qt.formatDateTime(new Date(Date.now() - twoWeeks * 60000), "yyyy-MM-dd HH:mm"),
               waiting: "14 d 3 h" },
-            { tag: "a long number is not cut", minutesAgo: 5, phone: "+7 (900) 555-01-00 ext. 12345" }
+            { tag: "a long number is not cut", minutesAgo: 5, phone: "+7 (900) 555-01-00 ext. 12345" },
+            { tag: "a long wait, in conversation", minutesAgo: 23 * 60 + 38, phone: "+7 900 1",
+              status: "processing", waiting: "23 h 38 min" }
         ]
     }
 
     function test_columnsFit(data) {
         var window = openWindow([{ callID: "1", cr_date: siteDate(data.minutesAgo), name: "Boris",
-                                   phone: data.phone, status: "new" }])
+                                   phone: data.phone, status: data.status || "new" }])
         var row = named(window, "callRow_1")
-        var texts = data.received ? [data.phone, data.received, data.waiting] : [data.phone]
+        var kept = [data.phone, data.waiting, data.status].filter(function (text) { return text })
+        var texts = data.received ? kept.concat([data.received]) : kept
         for (var i = 0; i < texts.length; ++i) {
             var shown = textItem(row, texts[i])
             verify(shown, texts[i])
             tryCompare(shown, "truncated", false, 1000, texts[i])
         }
         window.width = window.minimumWidth
-        tryCompare(textItem(row, data.phone), "truncated", false, 1000, "at the minimum width")
+        kept.forEach(function (text) {
+            var shown = textItem(row, text)
+            tryCompare(shown, "truncated", false, 1000, text + " at the minimum width")
+            // A column pushed past the window's edge is cut by the edge, not by its text.
+            var right = shown.mapToItem(window.contentItem, shown.width, 0).x
+            verify(right <= window.contentItem.width, text + " ends at " + right)
+        })
     }
 
     function test_scrollBarWhenRowsOverflow_data() {
