@@ -14,7 +14,6 @@ source "$here/desktop_session.sh"
 bus_start
 a11y_start
 atspi() { /usr/bin/python3 "$here/atspi.py" "$@"; }
-show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 visitor() {
     curl -s -o /dev/null -w '%{http_code}' --data-urlencode "name=$1" --data-urlencode "phone=$2" \
         "$SITE_URL/index.php" | grep -q 303 || fail "the visitor's page did not take $1"
@@ -74,13 +73,13 @@ atspi expect Conversation \
     label 'Name: Olga Petrova' label 'Phone: \+7 900 555 01 00' \
     text 'Describe call result' 'push button' 'Close conversation' \
     || fail "the conversation dialog lacks accessible items"
-show_call 1 | grep -q '"status":"processing"' || fail "the row's action did not take the oldest call"
+site_show_call 1 | grep -q '"status":"processing"' || fail "the row's action did not take the oldest call"
 result="Called back: a visit is booked for Friday"
 atspi type Conversation text 'Describe call result' "$result" || fail "the result could not be typed"
 shot 3-result-typed
 atspi act Conversation 'push button' 'Close conversation' || fail "the send could not be pressed"
 window_gone '^Conversation$' 10 || fail "a confirmed result did not close the dialog"
-show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
+site_show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
 
 window_wait '^Vorlan: 1 pending$' 10 >/dev/null || fail "the closed call stayed in the list"
 read -r x y w h < <(tray_icon_boxes | head -n 1)

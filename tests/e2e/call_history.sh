@@ -10,7 +10,6 @@ export VORLAN_SITE_PASSWORD=history-password
 source "$(dirname "$0")/session.sh"
 session_start
 site_session_start
-show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 start_desk() {
     write_registration "$home" "$SITE_URL" "$1"
     app_start "$home"
@@ -27,7 +26,7 @@ take_and_close() {
     xdotool type --delay 10 "$2"
     xdotool key ctrl+Return
     window_gone '^Conversation$' 10 || fail "the result of call $1 was not confirmed"
-    show_call "$1" | grep -q '"status":"closed"' || fail "the site did not close call $1"
+    site_show_call "$1" | grep -q '"status":"closed"' || fail "the site did not close call $1"
 }
 # Opens the history window, types $1 into its search and waits for $2 rows.
 history_shows() {

@@ -9,12 +9,8 @@ export VORLAN_SITE_PASSWORD=oldest-password
 source "$(dirname "$0")/session.sh"
 session_start
 site_session_start
-show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
-operator="{01de5700-0000-4000-8000-000000000300}"
-curl -s --data-urlencode "pass=$VORLAN_SITE_PASSWORD" --data-urlencode "opID=$operator" \
-    --data-urlencode "opName=Desk 300" --data apiVer=1 "$SITE_URL/vorlan/reg.php" | grep -q '"result":"0"' \
-    || fail "the site did not register the workplace"
+operator=$(site_register "Desk 300")
 # Ids 1 to 300 with arrivals scattered over a day; 217 and 250 arrive first, together, and
 # 3 has a date no clock reads.
 VORLAN_DB=$SITE_DB php -r '
@@ -35,7 +31,7 @@ app_start "$home"
 main=$(window_wait '^Vorlan: 300 pending$' 20) || fail "the 300 calls were not listed"
 sleep 1
 shot 1-listed
-show_call 217 | grep -q '"status":"new"' || fail "call 217 was not new to begin with"
+site_show_call 217 | grep -q '"status":"new"' || fail "call 217 was not new to begin with"
 
 # This desktop has no program for tel: addresses: a click on the number copies it instead.
 window_geometry "$main"
@@ -44,7 +40,7 @@ sleep 0.5
 shot 2-number-copied
 [ "$(xclip -o -selection clipboard 2>/dev/null)" = "+7 900 0000217" ] \
     || fail "a click on the first row's number did not copy it"
-show_call 217 | grep -q '"status":"new"' || fail "a click on the number took the call"
+site_show_call 217 | grep -q '"status":"new"' || fail "a click on the number took the call"
 # The window at its minimum size, for the artefacts: nothing overprints.
 xdotool windowsize --sync "$main" 420 240
 sleep 0.5
@@ -53,7 +49,7 @@ shot 3-minimum-size
 xdotool windowactivate --sync "$main" key Return
 dialog=$(window_wait '^Conversation$' 10) || fail "Enter on the first row opened no conversation"
 shot 4-oldest-taken
-show_call 217 | grep -q '"status":"processing"' || fail "Enter did not take call 217, the oldest"
+site_show_call 217 | grep -q '"status":"processing"' || fail "Enter did not take call 217, the oldest"
 taken=$(VORLAN_DB=$SITE_DB php -r '
     require getenv("VORLAN_SOURCE_DIR") . "/server/lib/bootstrap.php";
     echo Database::connection()->query("SELECT group_concat(id) FROM calls WHERE status <> '"'new'"'")->fetchColumn();')

@@ -15,7 +15,6 @@ site_session_start
 scratch=$SCRATCH
 site_url=$SITE_URL
 site_port=${SITE_URL##*:}
-show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
 # The site back on its old address, as after a restart of its web server.
 site_restart() {
@@ -119,7 +118,7 @@ kill "${DESKTOP_PIDS[-1]}"
 # The notification's action takes the call; a draft typed and the dialog closed with Esc.
 dunstctl action 0
 dialog=$(window_wait '^Conversation$' 10) || fail "the notification's action opened no dialog"
-show_call 1 | grep -q '"status":"processing"' || fail "the action did not take the call"
+site_show_call 1 | grep -q '"status":"processing"' || fail "the action did not take the call"
 draft="Called back: visit on Friday, 10:30; 100% sure & <glad>
 second line"
 xdotool windowactivate --sync "$dialog"
@@ -179,8 +178,8 @@ kill -CONT "$SITE_PID"
 kill -0 "$APP_PID" 2>/dev/null || fail "Esc while the result was on its way ended the program"
 window_gone '^Conversation$' 10 || fail "Ctrl+Enter did not send the result"
 kill -0 "$APP_PID" 2>/dev/null || fail "the program ended once the site answered"
-show_call 1 | grep -q '"status":"closed"' || fail "the site did not close the call"
-stored=$(show_call 1 | php -r 'echo json_decode(stream_get_contents(STDIN), true)["comment"];')
+site_show_call 1 | grep -q '"status":"closed"' || fail "the site did not close the call"
+stored=$(site_show_call 1 | php -r 'echo json_decode(stream_get_contents(STDIN), true)["comment"];')
 [ "$stored" = "$draft" ] || fail "the site stored \"$stored\" instead of the draft"
 [ -z "$(ls "$home/.vorlan/drafts" 2>/dev/null)" ] || fail "the confirmed draft was not removed"
 main=$(window_wait '^Vorlan$' 10) || fail "the closed call stayed in the list"
@@ -203,7 +202,7 @@ shot 12-balloon
 window_geometry "$balloon"
 click_at $((WIN_X + WIN_W / 2)) $((WIN_Y + WIN_H / 2))
 dialog=$(window_wait '^Conversation$' 10) || fail "a click on the balloon opened no dialog"
-show_call 2 | grep -q '"status":"processing"' || fail "the balloon's click did not take the call"
+site_show_call 2 | grep -q '"status":"processing"' || fail "the balloon's click did not take the call"
 xdotool windowactivate --sync "$dialog" key Escape
 window_gone '^Conversation$' 5 || fail "Esc did not close the second conversation"
 # The tray menu switches the announcements off (kept in vorlan.conf) and gets data at once.

@@ -10,7 +10,6 @@ source "$(dirname "$0")/session.sh"
 session_start
 export VORLAN_SITE_PASSWORD=road-password
 site_session_start
-show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
 home=$SCRATCH/home
 mkdir -p "$home"
@@ -55,7 +54,7 @@ window_geometry "$main"
 click_at $((WIN_X + 80)) $((WIN_Y + 68))
 dialog=$(window_wait '^Conversation$' 10) || fail "taking the request opened no conversation dialog"
 shot 5-conversation-dialog
-show_call 1 | grep -q '"status":"processing"' || fail "the site did not hand the call to this operator"
+site_show_call 1 | grep -q '"status":"processing"' || fail "the site did not hand the call to this operator"
 
 result="Called back on +7 900 123-45-67: visit booked for Friday, 100% sure"
 xdotool windowactivate --sync "$dialog"
@@ -65,8 +64,8 @@ click_at $((WIN_X + WIN_W - 80)) $((WIN_Y + WIN_H - 22))
 window_gone '^Conversation$' 10 || fail "a confirmed result did not close the dialog"
 main=$(window_wait '^Vorlan$' 10) || fail "the closed call stayed in the list"
 shot 6-call-closed
-show_call 1 | grep -q '"status":"closed"' || fail "the site did not close the call"
-show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
+site_show_call 1 | grep -q '"status":"closed"' || fail "the site did not close the call"
+site_show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
 
 tray_click
 window_gone '^Vorlan$' 5 || fail "a tray click did not hide the window"

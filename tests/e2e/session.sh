@@ -12,6 +12,7 @@
 #                               its operator id
 #   site_add_call <name> <phone>
 #                               leaves a request at the site as a visitor would; echoes its id
+#   site_show_call <id>         the site's stored record of a call, as JSON
 #   app_start_registered <server> <operator id>
 #                               starts it in a new home registered at <server>; sets APP_HOME
 #   app_adopt <home> [s]        waits for the program that a running one started anew with
@@ -130,6 +131,7 @@ site_register() {
 }
 
 site_add_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/add-call.php" "$1" "$2"; }
+site_show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 
 app_start_registered() {
     scratch_new

@@ -16,7 +16,6 @@ bus_start
 sni_host_start
 notifier_start
 weston_start
-show_call() { VORLAN_DB=$SITE_DB php "$VORLAN_SOURCE_DIR/server/tools/show-call.php" "$1"; }
 site_operators() {
     php -r '$db = new PDO("sqlite:" . $argv[1]);
         foreach ($db->query("SELECT id, name FROM operators") as $row) echo "$row[0] $row[1]\n";' \
@@ -69,7 +68,7 @@ notification_wait 10 || fail "the new request was not announced"
 shot 5-notification
 click_at $((WIN_X + WIN_W - 60)) $((WIN_Y + WIN_H - 30))
 wl_window_wait '^Conversation$' 10 >/dev/null || fail "the notification's action opened no conversation"
-show_call 1 | grep -q '"status":"processing"' || fail "the site did not hand the call to this operator"
+site_show_call 1 | grep -q '"status":"processing"' || fail "the site did not hand the call to this operator"
 sleep 0.5
 wl_shot 6-conversation
 result="Called back: the order is confirmed"
@@ -78,7 +77,7 @@ wl_window_origin '^Conversation$'
 click_at $((WL_X + WL_W - 80)) $((WL_Y + WL_H - 22))
 wl_window_gone '^Conversation$' 10 || fail "a confirmed result did not close the dialog"
 wl_window_wait '^Vorlan$' 10 >/dev/null || fail "the closed call stayed in the list"
-show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
+site_show_call 1 | grep -qF "\"comment\":\"$result\"" || fail "the site did not store the result"
 
 sni_activate "$item"
 wl_window_gone '^Vorlan' 5 || fail "Activate did not hide the window"
